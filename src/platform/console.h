@@ -1,0 +1,26 @@
+// The operator console: colour attribute, window title and single keys.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Character attribute of the console output, in the console's colour code
+// (low nibble foreground: bit 0 blue, 1 green, 2 red, 3 intensity).
+// When standard output is not a terminal nothing is shown and the attribute
+// is only remembered.
+uint16_t console_attribute();
+void console_set_attribute(uint16_t attribute);
+
+void console_set_title(const char* title);
+
+// One key from the console without echo. Returns CONSOLE_END_OF_INPUT when
+// the input is closed, so that no question can hang the tool.
+inline constexpr int CONSOLE_END_OF_INPUT = -1;
+int console_read_key();
+
+// Drops input typed ahead on a terminal. Scripted input (a pipe or a file)
+// is left alone: its later answers belong to later questions.
+void console_drop_typed_ahead();
+
+}  // namespace platform

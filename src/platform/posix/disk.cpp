@@ -1,0 +1,60 @@
+#include "platform/disk.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr char WINDOWS_DRIVE_PREFIX[] = "\\\\.\\";
+
+// "\\.\PHYSICALDRIVE3" -> "<device dir>/PHYSICALDRIVE3".
+bool posix_drive_path(const char* drive_path, char* out, size_t capacity) {
+    const size_t prefix = sizeof WINDOWS_DRIVE_PREFIX - 1;
+    const char* name = std::strncmp(drive_path, WINDOWS_DRIVE_PREFIX, prefix) == 0
+                           ? drive_path + prefix
+                           : drive_path;
+    const char* dir = std::getenv("PRODTOOL_DEVICE_DIR");
+    if (dir == nullptr || *dir == '\0') {
+        dir = "/dev";
+    }
+    const int length = std::snprintf(out, capacity, "%s/%s", dir, name);
+    return length > 0 && static_cast<size_t>(length) < capacity;
+}
+
+}  // namespace
+
+DiskHandle disk_open(const char* drive_path) {
+    char path[4096];
+    if (!posix_drive_path(drive_path, path, sizeof path)) {
+        return INVALID_DISK_HANDLE;
+    }
+    // Existing device only (no O_CREAT); unbuffered and write-through.
+    const int fd = ::open(path, O_RDWR | O_DIRECT | O_SYNC | O_CLOEXEC);
+    return fd < 0 ? INVALID_DISK_HANDLE : fd;
+}
+
+bool disk_set_position(DiskHandle disk, uint64_t byte_offset) {
+    return ::lseek(static_cast<int>(disk), static_cast<off_t>(byte_offset), SEEK_SET) >= 0;
+}
+
+bool disk_read(DiskHandle disk, void* buffer, uint32_t bytes) {
+    return ::read(static_cast<int>(disk), buffer, bytes) == static_cast<ssize_t>(bytes);
+}
+
+bool disk_write(DiskHandle disk, const void* buffer, uint32_t bytes) {
+    return ::write(static_cast<int>(disk), buffer, bytes) == static_cast<ssize_t>(bytes);
+}
+
+void disk_close(DiskHandle disk) {
+    if (disk != INVALID_DISK_HANDLE) {
+        ::close(static_cast<int>(disk));
+    }
+}
+
+}  // namespace platform
