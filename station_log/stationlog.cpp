@@ -36,11 +36,21 @@ std::string json_text(const char* text) {
     std::string out = "\"";
     for (const unsigned char c : std::string(text == nullptr ? "" : text)) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char escaped[8];
@@ -74,8 +84,8 @@ __attribute__((visibility("default"))) int initialize(int first, int drive_numbe
 }
 
 __attribute__((visibility("default"))) int write(int stage, int status, int reserved, const char* text) {
-    append_line("{\"call\":\"write\",\"args\":[" + std::to_string(stage) + "," + std::to_string(status) + "," +
-                std::to_string(reserved) + "," + json_text(text) + "]}");
+    append_line("{\"call\":\"write\",\"args\":[" + std::to_string(stage) + "," + std::to_string(status) +
+                "," + std::to_string(reserved) + "," + json_text(text) + "]}");
     return 0;
 }
 

@@ -16,9 +16,8 @@ constexpr char WINDOWS_DRIVE_PREFIX[] = "\\\\.\\";
 // "\\.\PHYSICALDRIVE3" -> "<device dir>/PHYSICALDRIVE3".
 bool posix_drive_path(const char* drive_path, char* out, size_t capacity) {
     const size_t prefix = sizeof WINDOWS_DRIVE_PREFIX - 1;
-    const char* name = std::strncmp(drive_path, WINDOWS_DRIVE_PREFIX, prefix) == 0
-                           ? drive_path + prefix
-                           : drive_path;
+    const char* name =
+        std::strncmp(drive_path, WINDOWS_DRIVE_PREFIX, prefix) == 0 ? drive_path + prefix : drive_path;
     const char* dir = std::getenv("PRODTOOL_DEVICE_DIR");
     if (dir == nullptr || *dir == '\0') {
         dir = "/dev";

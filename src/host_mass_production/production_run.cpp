@@ -1,0 +1,92 @@
+#include "host_mass_production/production_run.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "codec/random.h"
+#include "host_main/station_log.h"
+#include "host_mass_production/run_buffers.h"
+#include "host_mass_production/serial_number.h"
+#include "host_mass_production/stages.h"
+#include "host_mass_production/work_block.h"
+#include "images/identity.h"
+#include "platform/clock.h"
+#include "platform/disk.h"
+
+namespace {
+
+constexpr uint32_t DEFAULT_TIMING_TEST_SIZE = 3;
+
+uint32_t read_count_from_operator(const char* question) {
+    std::printf("%s", question);
+    std::fflush(stdout);
+    unsigned count = 0;
+    // An answer that is not a number, or closed input, counts as 0.
+    if (std::scanf("%u", &count) != 1) {
+        count = 0;
+    }
+    return count;
+}
+
+struct FlashTestChoice {
+    uint32_t kind;
+    uint32_t count;
+};
+
+FlashTestChoice choose_flash_test(bool operator_mode, bool timing_test, int32_t bist_count) {
+    if (timing_test) {
+        return {FLASH_TEST_TIMING, operator_mode ? read_count_from_operator("Flash timing test size = ")
+                                                 : DEFAULT_TIMING_TEST_SIZE};
+    }
+    if (!operator_mode) {
+        return {FLASH_TEST_NAND, 0};
+    }
+    if (bist_count != -1) {
+        std::printf("Flash BIST count = %d\n", bist_count);
+        return {FLASH_TEST_NAND, static_cast<uint32_t>(bist_count)};
+    }
+    return {FLASH_TEST_NAND, read_count_from_operator("Flash BIST count = ")};
+}
+
+void start_stage(int32_t stage) {
+    current_stage = stage;
+}
+
+}  // namespace
+
+void production_run(uint32_t drive_number, bool operator_mode, bool timing_test, int32_t fragmentation,
+                    int32_t bist_count) {
+    start_stage(STAGE_TOOL_START);
+    station_log_write(STATUS_START, 0, 0, "%s", BUILT_IN_REVISION);
+    std::memset(work->scan_list_found, 0, sizeof work->scan_list_found);
+    std::memset(work->initial_bb_list, 0, sizeof work->initial_bb_list);
+    random_init(static_cast<uint32_t>(platform::calendar_seconds()));
+    const FlashTestChoice flash_choice = choose_flash_test(operator_mode, timing_test, bist_count);
+
+    start_stage(STAGE_SATA_TEST);
+    station_log_write(STATUS_START, 0, 0, "SATA Test start.\nDrive number = %d\n",
+                      static_cast<int>(drive_number));
+    sata_sdram_test(drive_number);
+    std::printf("\n");
+    station_log_write(STATUS_FINISH, 0, 0, "SATA Test finish");
+
+    start_stage(STAGE_MODULE_TEST);
+    station_log_write(STATUS_START, 0, 0, "Module Test start");
+    module_test(operator_mode);
+    station_log_write(STATUS_FINISH, 0, 0, "Module test finish");
+
+    start_stage(STAGE_FLASH_TEST);
+    station_log_write(STATUS_START, 0, 0, "Flash test start");
+    settle_serial_number();
+    set_console_title(drive_number);
+    flash_test(drive_number, operator_mode, timing_test, flash_choice.kind, flash_choice.count);
+    station_log_write(STATUS_FINISH, 0, 0, "Flash test finish");
+
+    start_stage(STAGE_FIRMWARE_DOWNLOAD);
+    station_log_write(STATUS_START, 0, 0, "Firmware download start");
+    firmware_download(operator_mode, fragmentation);
+
+    platform::disk_close(work->drive);
+    work->drive = platform::INVALID_DISK_HANDLE;
+    release_run_buffers();
+}

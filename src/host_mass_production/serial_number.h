@@ -1,0 +1,12 @@
+// The drive's serial number and the console title, settled at the start of
+// the flash test stage.
+#pragma once
+
+#include <cstdint>
+
+// Keeps a serial number given on the command line; otherwise takes the one
+// stored in the drive's stamp, or makes one up.
+void settle_serial_number();
+
+// "<drive number>-<serial number>", cut to 29 characters.
+void set_console_title(uint32_t drive_number);
