@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+// Builds of one firmware family share the provenance texts of their firmware
+// release (firmware_families.h); the build date is each build's own.
 enum class FirmwareFamily { A, B };
 
 struct BuildParameters {
@@ -29,4 +31,7 @@ struct BuildParameters {
     uint32_t stamp_pcb_type;
     uint32_t stamp_build_number;
     FirmwareFamily firmware_family;
+    // When the firmware images were built, in the stamp's date form
+    // ("M/D/YYYY h:mm:ss AM").
+    const char* fw_build_date;
 };

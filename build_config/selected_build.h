@@ -30,6 +30,17 @@ inline constexpr uint32_t BUILD_FTL_UNITS = BUILD.ftl_units;
 inline constexpr bool BUILD_SINGLE_CHIP_LISTS = BUILD.single_chip_lists;
 inline constexpr uint32_t BUILD_MASTER_COPIES = BUILD.master_copies;
 
+// Build constants and firmware provenance texts carried in the stamp.
+inline constexpr uint32_t BUILD_STAMP_BUILD_OPTIONS = BUILD.stamp_build_options;
+inline constexpr uint32_t BUILD_STAMP_FLASH_TYPE = BUILD.stamp_flash_type;
+inline constexpr uint32_t BUILD_STAMP_CUSTOMER_TYPE = BUILD.stamp_customer_type;
+inline constexpr uint32_t BUILD_STAMP_PCB_TYPE = BUILD.stamp_pcb_type;
+inline constexpr uint32_t BUILD_STAMP_BUILD_NUMBER = BUILD.stamp_build_number;
+inline constexpr const char* BUILD_FW_SOURCE_PATH = firmware_family_texts(BUILD.firmware_family).source_path;
+inline constexpr const char* BUILD_FW_BUILD_DATE = BUILD.fw_build_date;
+inline constexpr const char* BUILD_FW_BUILD_HOST = firmware_family_texts(BUILD.firmware_family).build_host;
+inline constexpr const char* BUILD_FW_BUILD_USER = firmware_family_texts(BUILD.firmware_family).build_user;
+
 // The expected bank numbers in ascending order: the set bits of the bitmap.
 inline constexpr std::array<uint8_t, BUILD_NUM_BANKS> BUILD_BANK_TABLE = [] {
     std::array<uint8_t, BUILD_NUM_BANKS> table{};

@@ -26,4 +26,5 @@ inline constexpr BuildParameters BUILD_1_PARAMETERS{
     .stamp_pcb_type = 13,
     .stamp_build_number = 0,
     .firmware_family = FirmwareFamily::A,
+    .fw_build_date = "11/20/2009 3:42:17 PM",
 };

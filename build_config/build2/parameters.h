@@ -26,4 +26,5 @@ inline constexpr BuildParameters BUILD_2_PARAMETERS{
     .stamp_pcb_type = 15,
     .stamp_build_number = 1916,
     .firmware_family = FirmwareFamily::B,
+    .fw_build_date = "12/4/2009 10:05:33 AM",
 };

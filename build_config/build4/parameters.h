@@ -26,4 +26,5 @@ inline constexpr BuildParameters BUILD_4_PARAMETERS{
     .stamp_pcb_type = 13,
     .stamp_build_number = 0,
     .firmware_family = FirmwareFamily::A,
+    .fw_build_date = "1/15/2010 9:12:45 AM",
 };

@@ -26,4 +26,5 @@ inline constexpr BuildParameters BUILD_5_PARAMETERS{
     .stamp_pcb_type = 13,
     .stamp_build_number = 0,
     .firmware_family = FirmwareFamily::A,
+    .fw_build_date = "2/3/2010 4:58:02 PM",
 };
