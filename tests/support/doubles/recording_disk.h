@@ -1,0 +1,29 @@
+// A drive double that records every transfer the code under test makes and
+// can be told to fail one of them. Reads return the bytes of `read_source`
+// at the read position (zero beyond it).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct DiskTransfer {
+    bool is_write;
+    uint64_t position;
+    uint32_t bytes;
+    std::vector<uint8_t> data;  // what was written, or what the read returned
+};
+
+struct RecordingDisk {
+    std::vector<std::string> opened_paths;
+    bool open_fails = false;
+    std::vector<DiskTransfer> transfers;
+    long fail_transfer = -1;  // index into transfers of the one that fails
+    std::vector<uint8_t> read_source;
+    uint64_t position = 0;
+};
+
+// The one disk behind the platform drive functions in the test programs.
+extern RecordingDisk recording_disk;
+
+void recording_disk_reset();
