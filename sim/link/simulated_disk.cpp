@@ -1,0 +1,128 @@
+// The physical drive of prodtool-sim: "\\.\PHYSICALDRIVE<n>" is the drive file
+// PHYSICALDRIVE<n> in $PRODTOOL_DEVICE_DIR, or in the current directory when
+// that is not set; a missing file is a missing drive. The file is loaded at
+// the first open and written back at every close and at process exit (a
+// fatal error ends the process without closing). Closing and reopening in one
+// run keeps the drive powered: its SDRAM and modes stay as they were.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "link/virtual_clock.h"
+#include "model/drive.h"
+#include "platform/disk.h"
+
+namespace {
+
+constexpr char WINDOWS_DRIVE_PREFIX[] = "\\\\.\\";
+constexpr platform::DiskHandle SIM_HANDLE = 1;
+
+struct AttachedDrive {
+    std::unique_ptr<sim::Drive> drive;
+    std::string path;
+    uint64_t position = 0;
+    bool open = false;
+};
+
+AttachedDrive attached;
+
+void save_attached() {
+    if (!attached.drive) {
+        return;
+    }
+    std::string error;
+    if (!sim::save_drive(*attached.drive, attached.path, &error)) {
+        std::fprintf(stderr, "simulated drive: %s\n", error.c_str());
+    }
+}
+
+std::string drive_file_path(const char* drive_path) {
+    const size_t prefix = sizeof WINDOWS_DRIVE_PREFIX - 1;
+    const char* name =
+        std::strncmp(drive_path, WINDOWS_DRIVE_PREFIX, prefix) == 0 ? drive_path + prefix : drive_path;
+    const char* dir = std::getenv("PRODTOOL_DEVICE_DIR");
+    return std::string(dir != nullptr && *dir != '\0' ? dir : ".") + "/" + name;
+}
+
+bool attach(const std::string& path) {
+    if (attached.drive && attached.path == path) {
+        return true;
+    }
+    save_attached();
+    std::string error;
+    std::FILE* probe = std::fopen(path.c_str(), "rb");
+    if (probe == nullptr) {
+        return false;
+    }
+    std::fclose(probe);
+    std::unique_ptr<sim::Drive> drive = sim::load_drive(path, &error);
+    if (!drive) {
+        std::fprintf(stderr, "simulated drive: %s\n", error.c_str());
+        return false;
+    }
+    static const bool registered = std::atexit(save_attached) == 0;
+    (void)registered;
+    attached.drive = std::move(drive);
+    attached.path = path;
+    return true;
+}
+
+bool handle_valid(platform::DiskHandle disk) {
+    return disk == SIM_HANDLE && attached.open;
+}
+
+}  // namespace
+
+namespace platform {
+
+DiskHandle disk_open(const char* drive_path) {
+    if (!attach(drive_file_path(drive_path))) {
+        return INVALID_DISK_HANDLE;
+    }
+    attached.open = true;
+    attached.position = 0;
+    return SIM_HANDLE;
+}
+
+bool disk_set_position(DiskHandle disk, uint64_t byte_offset) {
+    if (!handle_valid(disk)) {
+        return false;
+    }
+    attached.position = byte_offset;
+    return true;
+}
+
+bool disk_read(DiskHandle disk, void* buffer, uint32_t bytes) {
+    if (!handle_valid(disk)) {
+        return false;
+    }
+    sim::set_time(*attached.drive, sim::virtual_milliseconds());
+    if (!sim::disk_read(*attached.drive, attached.position, static_cast<uint8_t*>(buffer), bytes)) {
+        return false;
+    }
+    attached.position += bytes;
+    return true;
+}
+
+bool disk_write(DiskHandle disk, const void* buffer, uint32_t bytes) {
+    if (!handle_valid(disk)) {
+        return false;
+    }
+    sim::set_time(*attached.drive, sim::virtual_milliseconds());
+    if (!sim::disk_write(*attached.drive, attached.position, static_cast<const uint8_t*>(buffer), bytes)) {
+        return false;
+    }
+    attached.position += bytes;
+    return true;
+}
+
+void disk_close(DiskHandle disk) {
+    if (handle_valid(disk)) {
+        attached.open = false;
+        save_attached();
+    }
+}
+
+}  // namespace platform
