@@ -4,7 +4,7 @@
 
 namespace {
 
-int64_t start_seconds = 1262300399;  // 12/31/2009 11:59:59 PM UTC
+int64_t start_seconds = 1262303999;  // 12/31/2009 11:59:59 PM UTC
 uint64_t slept_milliseconds = 0;
 
 }  // namespace
