@@ -64,6 +64,7 @@ bool attach(const std::string& path) {
     }
     static const bool registered = std::atexit(save_attached) == 0;
     (void)registered;
+    ++drive->counters.power_ons;
     attached.drive = std::move(drive);
     attached.path = path;
     return true;

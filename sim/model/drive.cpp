@@ -49,7 +49,6 @@ void power_on(Drive& drive) {
     power.scan_pending = false;
     power.scan_result.clear();
     power.program = TestProgramRun{};
-    ++drive.counters.power_ons;
 }
 
 void record_violation(Drive& drive, const std::string& what) {

@@ -267,6 +267,9 @@ uint32_t chip_page_entry(const Drive& drive, uint32_t bank, uint32_t chip, uint3
 // The 4096 bytes of a chip page as stored (raw pages undecoded).
 void chip_page_bytes(const Drive& drive, uint32_t entry, uint8_t* out);
 bool bank_holds_data(const Drive& drive, uint32_t bank);
+// The bank page as the chips hold it, without the controller: raw pages
+// undecoded, no faults, no status.
+void stored_bank_page(const Drive& drive, uint32_t bank, uint32_t block, uint32_t page, uint8_t* out);
 // Reads the first `bytes` of one bank page through the controller into
 // `out` (8192 bytes of room); the result is the status byte (0,
 // STATUS_ERASED or STATUS_UNCORRECTABLE).

@@ -93,6 +93,14 @@ void chip_page_bytes(const Drive& drive, uint32_t entry, uint8_t* out) {
     }
 }
 
+void stored_bank_page(const Drive& drive, uint32_t bank, uint32_t block, uint32_t page, uint8_t* out) {
+    uint8_t halves[2][CHIP_PAGE_BYTES];
+    for (uint32_t chip = 0; chip < 2; ++chip) {
+        chip_page_bytes(drive, chip_page_entry(drive, bank, chip, block, page), halves[chip]);
+    }
+    interleave(halves[LOW], halves[HIGH], out);
+}
+
 bool bank_holds_data(const Drive& drive, uint32_t bank) {
     const BankPosition& position = drive.banks[bank];
     return position.chips[LOW].blocks_in_use + position.chips[HIGH].blocks_in_use > 0;
@@ -159,11 +167,12 @@ uint8_t read_bank_page(Drive& drive, uint32_t bank, uint32_t block_low, uint32_t
                        uint8_t* out, uint32_t bytes) {
     const uint32_t blocks[2] = {block_low, block_high};
     uint32_t entries[2];
-    uint8_t halves[2][CHIP_PAGE_BYTES];
     for (uint32_t chip = 0; chip < 2; ++chip) {
         entries[chip] = chip_page_entry(drive, bank, chip, blocks[chip], page);
-        chip_page_bytes(drive, entries[chip], halves[chip]);
     }
+    uint8_t halves[2][CHIP_PAGE_BYTES];
+    chip_page_bytes(drive, entries[LOW], halves[LOW]);
+    chip_page_bytes(drive, entries[HIGH], halves[HIGH]);
     interleave(halves[LOW], halves[HIGH], out);
     if (entries[LOW] == 0 && entries[HIGH] == 0) {
         return STATUS_ERASED;
