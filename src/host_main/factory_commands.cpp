@@ -28,6 +28,16 @@ void fill_flash_op(const FlashOperation& operation) {
     set_command_word(WORD_BATCH_FLAG, operation.batch_flag);
 }
 
+void fill_nand_reset(uint32_t bank) {
+    set_command_word(WORD_OPCODE, CMD_FLASH_OP);
+    set_command_word(WORD_SUB_OP, FOP_RESET);
+    set_command_word(WORD_BANK, bank);
+    set_command_word(WORD_NAND_CMD, NAND_RESET_COMMAND);
+    set_command_word(WORD_OPTIONS, 0);
+    set_command_word(WORD_WAIT_FLAG, 1);
+    set_command_word(WORD_BATCH_FLAG, 1);
+}
+
 void fill_flash_sync() {
     set_command_word(WORD_OPCODE, CMD_FLASH_SYNC);
 }

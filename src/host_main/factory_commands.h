@@ -65,6 +65,8 @@ enum FlashSubOp : uint32_t {
 // Drive SDRAM address meaning "the flash controller's page buffer".
 inline constexpr uint32_t CONTROLLER_BUFFER = 0xFFFFFFFF;
 inline constexpr uint32_t CTRL_CONFIG2_VALUE = 0x55FFFFFF;
+// The NAND command byte of a chip reset.
+inline constexpr uint32_t NAND_RESET_COMMAND = 0xFF;
 
 // Drive registers.
 inline constexpr uint32_t REG_BLANK_CHECK_BUSY = 0x600007A4;
@@ -88,6 +90,8 @@ struct FlashOperation {
 };
 
 void fill_flash_op(const FlashOperation& operation);
+// FOP_RESET of one bank's chips: sets only the words a NAND reset uses.
+void fill_nand_reset(uint32_t bank);
 void fill_flash_sync();
 void fill_buffer_copy(uint32_t source, uint32_t destination, uint32_t bytes);
 void fill_run_program(uint32_t load_address, uint32_t program_bytes);

@@ -16,14 +16,6 @@ namespace {
 
 }  // namespace
 
-void sata_sdram_test(uint32_t) {
-    stage_missing("SATA/SDRAM test");
-}
-
-void module_test(bool) {
-    stage_missing("module test");
-}
-
 void flash_test(uint32_t, bool, bool, uint32_t, uint32_t) {
     stage_missing("flash test");
 }

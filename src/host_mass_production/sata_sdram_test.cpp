@@ -1,0 +1,146 @@
+#include <cstdint>
+#include <cstdio>
+
+#include "codec/random.h"
+#include "host_actions/controller_actions.h"
+#include "host_main/console.h"
+#include "host_main/fatal_error.h"
+#include "host_main/station_log.h"
+#include "host_mass_production/run_buffers.h"
+#include "host_mass_production/stages.h"
+#include "host_mass_production/work_block.h"
+#include "little_endian.h"
+#include "platform/disk.h"
+#include "platform/memory.h"
+
+namespace {
+
+constexpr uint32_t EXPECTED_SDRAM_CODE = SDRAM_64_MB;
+constexpr int EXPECTED_SDRAM_MB = 64;
+constexpr int SDRAM_MB_OF_CODE[] = {16, 32, 64};
+
+// The whole factory-mode disk behind the command sector, which stays alone.
+constexpr uint64_t TEST_AREA_START_BYTE = SECTOR_BYTES;
+constexpr uint32_t TEST_AREA_SECTORS = 127099;
+constexpr uint32_t SECTORS_PER_TRANSFER = 128;
+constexpr uint32_t WORDS_PER_SECTOR = SECTOR_BYTES / 4;
+constexpr uint32_t PATTERN_WORDS = SECTORS_PER_TRANSFER * WORDS_PER_SECTOR;
+constexpr uint32_t PASSES = 5;
+
+// The failure's console line in the error colour, then its fail record.
+void report_failure(const char* console_line, const char* record) {
+    set_error_colour();
+    std::printf("%s", console_line);
+    restore_colour();
+    station_log_write(STATUS_FAIL, 0, 1, "%s", record);
+}
+
+void open_drive(uint32_t drive_number) {
+    char path[40];
+    std::snprintf(path, sizeof path, "\\\\.\\PHYSICALDRIVE%u", drive_number);
+    work->drive = platform::disk_open(path);
+    if (work->drive == platform::INVALID_DISK_HANDLE) {
+        char console_line[80];
+        char record[80];
+        std::snprintf(console_line, sizeof console_line, "ERROR: cannot open target drive %s\n", path);
+        std::snprintf(record, sizeof record, "Cannot open target drive.\nTarget drive number = %d\n",
+                      static_cast<int>(drive_number));
+        report_failure(console_line, record);
+        FATAL_ERROR();
+    }
+}
+
+void check_sdram_size(uint32_t drive_number, uint32_t size_code) {
+    std::printf("Size of SDRAM is %d MB\n", SDRAM_MB_OF_CODE[size_code]);
+    if (size_code != EXPECTED_SDRAM_CODE) {
+        char console_line[80];
+        char record[100];
+        std::snprintf(console_line, sizeof console_line,
+                      "ERROR: SDRAM size is different from set value (%d MB)\n", EXPECTED_SDRAM_MB);
+        std::snprintf(record, sizeof record,
+                      "SDRAM size is different from set value (%d MB).\nTarget drive number = %d\n",
+                      EXPECTED_SDRAM_MB, static_cast<int>(drive_number));
+        report_failure(console_line, record);
+        FATAL_ERROR();
+    }
+}
+
+void allocate_test_buffer() {
+    test_buffer = static_cast<uint8_t*>(platform::aligned_allocate(TEST_BUFFER_BYTES));
+    if (test_buffer == nullptr) {
+        report_failure("ERROR: memory allocation failure\n", "Application Memory allocation error\n");
+        FATAL_ERROR();
+    }
+}
+
+// One pattern per transfer: two 16-bit draws, the first in the high half.
+uint32_t next_pattern() {
+    const auto high = static_cast<uint32_t>(random_range(0, 0xFFFF));
+    const auto low = static_cast<uint32_t>(random_range(0, 0xFFFF));
+    return high << 16 | low;
+}
+
+void fill_with_pattern(uint32_t pattern) {
+    for (uint32_t i = 0; i < PATTERN_WORDS; ++i) {
+        store_le32(test_buffer + 4 * i, pattern);
+    }
+}
+
+bool holds_pattern(uint32_t words, uint32_t pattern) {
+    uint32_t differences = 0;
+    for (uint32_t i = 0; i < words; ++i) {
+        differences |= load_le32(test_buffer + 4 * i) ^ pattern;
+    }
+    return differences == 0;
+}
+
+void write_patterns(uint32_t pass) {
+    random_init(pass);
+    platform::disk_set_position(work->drive, TEST_AREA_START_BYTE);
+    for (uint32_t remaining = TEST_AREA_SECTORS; remaining > 0;) {
+        fill_with_pattern(next_pattern());
+        const uint32_t sectors = remaining < SECTORS_PER_TRANSFER ? remaining : SECTORS_PER_TRANSFER;
+        remaining -= sectors;
+        if (!platform::disk_write(work->drive, test_buffer, sectors * SECTOR_BYTES)) {
+            report_failure("ERROR: SATA/SDRAM test failure (WRITE protocol error)\n", "WRITE protocol error");
+            FATAL_ERROR();
+        }
+    }
+}
+
+void read_back_patterns(uint32_t pass) {
+    random_init(pass);
+    platform::disk_set_position(work->drive, TEST_AREA_START_BYTE);
+    for (uint32_t remaining = TEST_AREA_SECTORS; remaining > 0;) {
+        const uint32_t pattern = next_pattern();
+        const uint32_t sectors = remaining < SECTORS_PER_TRANSFER ? remaining : SECTORS_PER_TRANSFER;
+        remaining -= sectors;
+        if (!platform::disk_read(work->drive, test_buffer, sectors * SECTOR_BYTES)) {
+            report_failure("ERROR: SATA/SDRAM test failure (READ protocol error)\n", "READ protocol error");
+            FATAL_ERROR();
+        }
+        if (!holds_pattern(sectors * WORDS_PER_SECTOR, pattern)) {
+            report_failure("ERROR: SATA/SDRAM test failure (data corruption)\n", "Data corruption error");
+            FATAL_ERROR();
+        }
+    }
+}
+
+}  // namespace
+
+void sata_sdram_test(uint32_t drive_number) {
+    open_drive(drive_number);
+    enable_factory_mode(EXPECTED_SDRAM_CODE);
+    const uint32_t size_code = probe_sdram_size();
+    check_sdram_size(drive_number, size_code);
+    enable_factory_mode(size_code);
+    allocate_test_buffer();
+    // The transfers go straight to the drive handle: no command is executed
+    // and the generator is not reseeded between the halves of a pass.
+    for (uint32_t pass = 1; pass <= PASSES; ++pass) {
+        std::printf("SATA/SDRAM test %u%%\r", 20 * pass);
+        std::fflush(stdout);
+        write_patterns(pass);
+        read_back_patterns(pass);
+    }
+}
