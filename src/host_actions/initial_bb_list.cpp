@@ -25,6 +25,10 @@ InitialBbEntry initial_bb_entry(const uint8_t* list, uint32_t index) {
     return {static_cast<uint16_t>(packed & BLOCK_BITS), (packed & HIGH_CHIP_BIT) != 0};
 }
 
+void clear_initial_bb_list(uint8_t* list) {
+    store_le16(list, 0);
+}
+
 bool append_initial_bb_entry(uint8_t* list, InitialBbEntry entry) {
     const uint32_t count = initial_bb_count(list);
     if (count == INITIAL_BB_MAX_ENTRIES) {

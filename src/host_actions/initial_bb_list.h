@@ -20,5 +20,8 @@ uint32_t initial_bb_count(const uint8_t* list);
 
 InitialBbEntry initial_bb_entry(const uint8_t* list, uint32_t index);
 
+// Empties the list: the count becomes 0, the entry bytes stay as they are.
+void clear_initial_bb_list(uint8_t* list);
+
 // Adds an entry at the end; false, with the list unchanged, when it is full.
 bool append_initial_bb_entry(uint8_t* list, InitialBbEntry entry);

@@ -38,6 +38,17 @@ void fill_nand_reset(uint32_t bank) {
     set_command_word(WORD_BATCH_FLAG, 1);
 }
 
+void fill_flash_erase(uint32_t bank, uint32_t row, uint32_t chip_skip, uint32_t wait_flag) {
+    set_command_word(WORD_OPCODE, CMD_FLASH_OP);
+    set_command_word(WORD_SUB_OP, FOP_ERASE);
+    set_command_word(WORD_BANK, bank);
+    set_command_word(WORD_ROW_LOW, row);
+    set_command_word(WORD_ROW_HIGH, row);
+    set_command_word(WORD_OPTIONS, chip_skip);
+    set_command_word(WORD_NAND_CMD, 0);
+    set_command_word(WORD_WAIT_FLAG, wait_flag);
+}
+
 void fill_flash_sync() {
     set_command_word(WORD_OPCODE, CMD_FLASH_SYNC);
 }

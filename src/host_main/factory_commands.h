@@ -67,6 +67,9 @@ inline constexpr uint32_t CONTROLLER_BUFFER = 0xFFFFFFFF;
 inline constexpr uint32_t CTRL_CONFIG2_VALUE = 0x55FFFFFF;
 // The NAND command byte of a chip reset.
 inline constexpr uint32_t NAND_RESET_COMMAND = 0xFF;
+// Erase options: leave the low chip, leave the high chip alone.
+inline constexpr uint32_t ERASE_SKIP_LOW_CHIP = 0x10;
+inline constexpr uint32_t ERASE_SKIP_HIGH_CHIP = 0x20;
 
 // Drive registers.
 inline constexpr uint32_t REG_BLANK_CHECK_BUSY = 0x600007A4;
@@ -92,6 +95,10 @@ struct FlashOperation {
 void fill_flash_op(const FlashOperation& operation);
 // FOP_RESET of one bank's chips: sets only the words a NAND reset uses.
 void fill_nand_reset(uint32_t bank);
+// FOP_ERASE of one block in both chips of a bank, except the chips whose skip
+// bit is in chip_skip; sets only the words an erase uses (batch_flag is the
+// caller's).
+void fill_flash_erase(uint32_t bank, uint32_t row, uint32_t chip_skip, uint32_t wait_flag);
 void fill_flash_sync();
 void fill_buffer_copy(uint32_t source, uint32_t destination, uint32_t bytes);
 void fill_run_program(uint32_t load_address, uint32_t program_bytes);
