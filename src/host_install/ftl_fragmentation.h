@@ -1,0 +1,11 @@
+// Writes every logical unit of the drive once, in a random order, so that
+// the drive leaves the factory with a fully mapped FTL whose units lie on
+// the physical pages in random order. Units are dealt to the active pairs of
+// the banks in strict rotation; a full pair gets its summary page and is
+// replaced by a newly allocated one. The host copy of the metadata image
+// follows every write; the image in flash is the one installed before.
+#pragma once
+
+// Needs build_firmware_context; runs after the system area is installed,
+// with the controller in its normal-ECC configuration.
+void ftl_fragmentation();
