@@ -1,0 +1,145 @@
+#include "e2e_harness.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "model/json.h"
+#include "model/scenario.h"
+#include "process.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* DUMP_PREFIXES[] = {"good", "bad"};
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+StationRecord parse_record(const std::string& line) {
+    StationRecord record;
+    sim::JsonValue value;
+    std::string error;
+    if (!sim::parse_json(line, &value, &error) || value.member("call") == nullptr) {
+        record.call = "unreadable: " + line;
+        return record;
+    }
+    record.call = value.member("call")->text;
+    const sim::JsonValue* args = value.member("args");
+    if (args != nullptr && record.call == "write" && args->items.size() == 4) {
+        record.stage = static_cast<int>(args->items[0].number);
+        record.status = static_cast<int>(args->items[1].number);
+        record.text = args->items[3].text;
+    } else if (args != nullptr && record.call == "initialize" && args->items.size() >= 2) {
+        record.stage = static_cast<int>(args->items[1].number);
+    }
+    return record;
+}
+
+std::vector<StationRecord> read_records(const fs::path& path) {
+    std::vector<StationRecord> records;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        records.push_back(parse_record(line));
+    }
+    return records;
+}
+
+bool is_dump_name(const std::string& name) {
+    if (name == "good.bin" || name == "bad.bin") {
+        return true;
+    }
+    return name.starts_with(DUMP_PREFIXES[1]) && name.ends_with(".bin") &&
+           name.find_first_not_of("0123456789", 3) == name.size() - 4;
+}
+
+}  // namespace
+
+std::vector<uint32_t> built_builds() {
+    std::vector<uint32_t> builds;
+    std::istringstream list(E2E_BUILDS);
+    for (std::string build; std::getline(list, build, ';');) {
+        builds.push_back(static_cast<uint32_t>(std::stoul(build)));
+    }
+    return builds;
+}
+
+Station make_station(uint32_t build, const std::string& name) {
+    const fs::path dir = fs::path(E2E_BINARY_DIR) / "e2e_scratch" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path programs = fs::path(E2E_BINARY_DIR) / ("b" + std::to_string(build));
+    for (const char* file : {"prodtool-sim", "stationlog.dll"}) {
+        fs::copy_file(programs / file, dir / file, fs::copy_options::overwrite_existing);
+    }
+    return {dir.string(), build};
+}
+
+std::string drive_file(const Station& station, unsigned drive_number) {
+    return (fs::path(station.dir) / ("PHYSICALDRIVE" + std::to_string(drive_number))).string();
+}
+
+bool create_drive(const Station& station, std::string_view scenario, std::string* error,
+                  unsigned drive_number) {
+    const std::unique_ptr<sim::Drive> drive = sim::drive_from_scenario(scenario, error);
+    return drive && sim::save_drive(*drive, drive_file(station, drive_number), error);
+}
+
+RunResult run(const Station& station, const std::vector<std::string>& args, const RunOptions& options) {
+    const fs::path dir = station.dir;
+    for (const char* leftover : {"stdin.txt", "stdout.txt", "stderr.txt", "station.jsonl", "debug.log"}) {
+        fs::remove(dir / leftover);
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        if (is_dump_name(entry.path().filename().string())) {
+            fs::remove(entry.path());
+        }
+    }
+    std::ofstream(dir / "stdin.txt", std::ios::binary) << options.input;
+
+    ProcessSpec spec;
+    spec.directory = station.dir;
+    spec.program = (dir / options.program).string();
+    spec.args = args;
+    spec.stdin_path = (dir / "stdin.txt").string();
+    spec.stdout_path = (dir / "stdout.txt").string();
+    spec.stderr_path = (dir / "stderr.txt").string();
+    spec.env = {{"PRODTOOL_DEVICE_DIR", station.dir},
+                {"PRODTOOL_STATION_LOG", (dir / "station.jsonl").string()},
+                {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
+                {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)}};
+
+    RunResult result;
+    result.exit_code = run_process(spec);
+    result.out = read_file(dir / "stdout.txt");
+    result.err = read_file(dir / "stderr.txt");
+    result.records = read_records(dir / "station.jsonl");
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (is_dump_name(name)) {
+            const std::string bytes = read_file(entry.path());
+            result.dumps[name] = std::vector<uint8_t>(bytes.begin(), bytes.end());
+        }
+    }
+    std::string error;
+    if (fs::exists(drive_file(station))) {
+        result.drive = sim::load_drive(drive_file(station), &error);
+    }
+    return result;
+}
+
+std::string violations_text(const sim::Drive& drive) {
+    std::string text;
+    for (const sim::Violation& v : drive.violations) {
+        text += "command " + std::to_string(v.command) + ": " + v.what + "\n";
+    }
+    return text;
+}
+
+}  // namespace e2e

@@ -1,0 +1,66 @@
+// The end-to-end harness: runs a build's prodtool-sim, with the example
+// station log plug-in beside it, on a simulated drive made from a scenario,
+// each run in a scratch directory of its own, and collects everything the
+// run leaves: output, exit code, station records, dump files and the drive.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/drive.h"
+
+namespace e2e {
+
+// One call the plug-in received. For "write": stage, status and text; for
+// "initialize": the drive number in `stage`.
+struct StationRecord {
+    std::string call;
+    int stage = 0;
+    int status = 0;
+    std::string text;
+};
+
+struct RunResult {
+    int exit_code = -1;  // -1: the program did not end normally
+    std::string out;
+    std::string err;
+    std::vector<StationRecord> records;
+    std::map<std::string, std::vector<uint8_t>> dumps;  // good.bin, bad.bin, bad<N>.bin by name
+    std::unique_ptr<sim::Drive> drive;                  // the drive file afterwards, null when there is none
+};
+
+struct Station {
+    std::string dir;
+    uint32_t build = 1;
+};
+
+// The builds this configuration made, ascending.
+std::vector<uint32_t> built_builds();
+
+// A fresh scratch directory named after the test, holding the build's
+// prodtool-sim and stationlog.dll.
+Station make_station(uint32_t build, const std::string& name);
+
+std::string drive_file(const Station& station, unsigned drive_number = 1);
+
+// Writes PHYSICALDRIVE<n> from a scenario; false with a message on error.
+bool create_drive(const Station& station, std::string_view scenario, std::string* error,
+                  unsigned drive_number = 1);
+
+struct RunOptions {
+    std::string input;  // standard input; it ends after this text
+    std::string program = "prodtool-sim";
+    int64_t calendar_start = 1700000000;  // the virtual clock's start ($PRODTOOL_SIM_TIME)
+};
+
+// Runs the program in the station's directory with the arguments.
+RunResult run(const Station& station, const std::vector<std::string>& args, const RunOptions& options = {});
+
+// The drive's protocol violations, one per line, for failure messages.
+std::string violations_text(const sim::Drive& drive);
+
+}  // namespace e2e

@@ -1,0 +1,54 @@
+#include "process.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace e2e {
+
+namespace {
+
+constexpr int EXEC_FAILED = 127;
+
+void redirect(const std::string& path, int flags, int fd) {
+    const int opened = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (opened < 0 || ::dup2(opened, fd) < 0) {
+        ::_exit(EXEC_FAILED);
+    }
+}
+
+}  // namespace
+
+int run_process(const ProcessSpec& spec) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(spec.program.c_str()));
+    for (const std::string& arg : spec.args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        if (::chdir(spec.directory.c_str()) != 0) {
+            ::_exit(EXEC_FAILED);
+        }
+        redirect(spec.stdin_path, O_RDONLY, 0);
+        redirect(spec.stdout_path, O_WRONLY | O_CREAT | O_TRUNC, 1);
+        redirect(spec.stderr_path, O_WRONLY | O_CREAT | O_TRUNC, 2);
+        for (const auto& [name, value] : spec.env) {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+        ::execv(spec.program.c_str(), argv.data());
+        ::_exit(EXEC_FAILED);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace e2e

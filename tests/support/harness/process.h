@@ -1,0 +1,22 @@
+// Starting a program and waiting for it, the harness's one contact with the
+// operating system.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+struct ProcessSpec {
+    std::string directory;
+    std::string program;
+    std::vector<std::string> args;
+    std::string stdin_path, stdout_path, stderr_path;
+    std::vector<std::pair<std::string, std::string>> env;  // set on top of the harness's own environment
+};
+
+// The exit code, or -1 when the program could not start or did not exit.
+int run_process(const ProcessSpec& spec);
+
+}  // namespace e2e
