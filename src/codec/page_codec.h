@@ -8,14 +8,15 @@
 #include <array>
 #include <cstdint>
 
-constexpr int SECTOR_BYTES = 512;
+#include "sector.h"
+
 constexpr int SECTOR_WORDS = 256;
 constexpr int PARITY_WORDS = 13;
 constexpr int MESSAGE_WORDS = SECTOR_WORDS + 1;  // the data words and the check word
 constexpr int ENCODED_SECTOR_WORDS = MESSAGE_WORDS + PARITY_WORDS;
 constexpr int ENCODED_SECTOR_BYTES = 2 * ENCODED_SECTOR_WORDS;
 constexpr int SECTORS_PER_PAGE = 4;
-constexpr int PAGE_CHUNK_BYTES = SECTORS_PER_PAGE * SECTOR_BYTES;
+constexpr int PAGE_CHUNK_BYTES = SECTORS_PER_PAGE * static_cast<int>(SECTOR_BYTES);
 constexpr int ENCODED_PAGE_BYTES = SECTORS_PER_PAGE * ENCODED_SECTOR_BYTES;
 
 // Only the low 15 bits of a seed reach the scrambler's shift register.

@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "platform/disk.h"
+#include "sector.h"
 #include "selected_build.h"
 
-inline constexpr size_t SECTOR_BYTES = 512;
 inline constexpr size_t BANK_POSITIONS = 32;
 inline constexpr size_t BB_LIST_BYTES = 8192;
 inline constexpr size_t BOOTLOADER_STAGING_BYTES = 4096;
