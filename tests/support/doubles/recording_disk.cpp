@@ -11,6 +11,12 @@ namespace {
 
 constexpr platform::DiskHandle HANDLE = 3;
 
+void answer(DiskTransfer& transfer) {
+    if (recording_disk.after_transfer) {
+        recording_disk.after_transfer(transfer);
+    }
+}
+
 bool this_transfer_fails() {
     return static_cast<long>(recording_disk.transfers.size()) - 1 == recording_disk.fail_transfer;
 }
@@ -43,14 +49,18 @@ bool disk_read(DiskHandle, void* buffer, uint32_t bytes) {
     }
     recording_disk.transfers.push_back({false, recording_disk.position, bytes, {out, out + bytes}});
     recording_disk.position += bytes;
-    return !this_transfer_fails();
+    const bool fails = this_transfer_fails();
+    answer(recording_disk.transfers.back());
+    return !fails;
 }
 
 bool disk_write(DiskHandle, const void* buffer, uint32_t bytes) {
     const auto* in = static_cast<const uint8_t*>(buffer);
     recording_disk.transfers.push_back({true, recording_disk.position, bytes, {in, in + bytes}});
     recording_disk.position += bytes;
-    return !this_transfer_fails();
+    const bool fails = this_transfer_fails();
+    answer(recording_disk.transfers.back());
+    return !fails;
 }
 
 void disk_close(DiskHandle) {}

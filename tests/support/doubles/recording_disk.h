@@ -1,9 +1,11 @@
 // A drive double that records every transfer the code under test makes and
 // can be told to fail one of them. Reads return the bytes of `read_source`
-// at the read position (zero beyond it).
+// at the read position (zero beyond it). A test that plays the drive's part
+// answers in `after_transfer`, which sees each transfer as it is recorded.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ struct RecordingDisk {
     long fail_transfer = -1;  // index into transfers of the one that fails
     std::vector<uint8_t> read_source;
     uint64_t position = 0;
+    std::function<void(DiskTransfer&)> after_transfer;
 };
 
 // The one disk behind the platform drive functions in the test programs.
