@@ -69,10 +69,14 @@ BankCandidates find_candidates(uint32_t bank_index) {
         append_candidate(entry.high_chip ? candidates.high_only : candidates.low_only, entry.block);
     }
     if (candidates.high_only.count == 0 || candidates.low_only.count == 0) {
+        // Both blocks of a fresh pair serve both chips. Only an empty list
+        // takes them: behind other candidates they would never be chosen,
+        // and a full list has no room for them.
         const uint32_t pair = allocate_pair(bank_index);
         for (CandidateList* list : {&candidates.high_only, &candidates.low_only}) {
-            append_candidate(*list, 2 * pair);
-            append_candidate(*list, 2 * pair + 1);
+            if (list->count == 0) {
+                *list = {2, 2 * pair};
+            }
         }
     }
     return candidates;
