@@ -20,6 +20,10 @@ uint32_t initial_bb_count(const uint8_t* list) {
     return std::min<uint32_t>(load_le16(list), INITIAL_BB_MAX_ENTRIES);
 }
 
+bool initial_bb_count_fits(const uint8_t* list) {
+    return load_le16(list) <= INITIAL_BB_MAX_ENTRIES;
+}
+
 InitialBbEntry initial_bb_entry(const uint8_t* list, uint32_t index) {
     const uint16_t packed = load_le16(list + ENTRIES_OFFSET + 2 * index);
     return {static_cast<uint16_t>(packed & BLOCK_BITS), (packed & HIGH_CHIP_BIT) != 0};

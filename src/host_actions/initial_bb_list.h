@@ -18,6 +18,10 @@ struct InitialBbEntry {
 // taken as the room, since the entries it claims do not exist.
 uint32_t initial_bb_count(const uint8_t* list);
 
+// False when the stored count claims more entries than the image has room
+// for: such an image is not an initial list.
+bool initial_bb_count_fits(const uint8_t* list);
+
 InitialBbEntry initial_bb_entry(const uint8_t* list, uint32_t index);
 
 // Empties the list: the count becomes 0, the entry bytes stay as they are.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codec/random.h"
+#include "host_actions/stamp_reader.h"
 #include "host_mass_production/work_block.h"
 #include "images/identity.h"
 #include "platform/console.h"
@@ -12,13 +13,6 @@ namespace {
 
 constexpr size_t STAMP_SERIAL_OFFSET = 180;
 constexpr size_t CONSOLE_TITLE_CHARS = 29;
-
-// Seam for the drive's stored stamp: the stamp reader fills work->stamp_copy
-// and reports whether a valid stamp was found. Until it is in place no
-// stored serial number is taken over.
-bool read_stored_stamp() {
-    return false;
-}
 
 // A serial stored as a path ("C:\..." or "D:\...") is not a serial number.
 bool is_usable_stored_serial(const uint8_t* serial) {
@@ -41,7 +35,7 @@ void settle_serial_number() {
         return;
     }
     const uint8_t* stored = work->stamp_copy + STAMP_SERIAL_OFFSET;
-    if (read_stored_stamp() && is_usable_stored_serial(stored)) {
+    if (read_stamp(work->stamp_copy) && is_usable_stored_serial(stored)) {
         std::memcpy(serial_number, stored, SERIAL_NUMBER_CHARS);
     } else {
         make_up_serial_number();

@@ -1,0 +1,33 @@
+#include "host_actions/bad_block_lists.h"
+#include "host_actions/runtime_bb_list.h"
+#include "host_actions/too_many_bad_blocks.h"
+#include "host_main/fatal_error.h"
+#include "host_main/station_log.h"
+#include "host_mass_production/work_block.h"
+
+namespace {
+
+bool holds_entry(const uint8_t* list, uint8_t chip_mask, uint16_t block) {
+    const uint32_t count = runtime_bb_count(list);
+    for (uint32_t i = 0; i < count; ++i) {
+        const RuntimeBbEntry entry = runtime_bb_entry(list, i);
+        if (entry.block == block && entry.chip_mask == chip_mask) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void add_runtime_bad_block(uint32_t bank, uint8_t chip_mask, uint8_t bb_type, uint16_t block) {
+    uint8_t* list = work->runtime_bb_list[bank];
+    if (holds_entry(list, chip_mask, block)) {
+        return;
+    }
+    if (!append_runtime_bb_entry(list, {block, chip_mask, bb_type})) {
+        report_too_many_bad_blocks(bank);
+        station_log_flush();
+        FATAL_ERROR();
+    }
+}

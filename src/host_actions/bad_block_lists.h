@@ -1,0 +1,27 @@
+// The two bad-block tables of every bank as the tool keeps them in the work
+// block: loading them back from block zero of a drive produced before,
+// recording new runtime bad blocks, clearing block zero for new tables, and
+// the operator's report of both tables.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// Erases block zero of an expected bank in both chips. 1 when erased; 0 when
+// refused or failed, with the failure's lines in the station log trail.
+uint32_t erase_bad_block_list(uint32_t bank);
+
+// Adds (block, chip_mask, bb_type) to the bank's runtime list unless an entry
+// with the same block and chip mask is there already. A bank whose list is
+// full ends the run: so many bad blocks fail the drive.
+void add_runtime_bad_block(uint32_t bank, uint8_t chip_mask, uint8_t bb_type, uint16_t block);
+
+// Loads, for every expected bank, the stored scan list (unless the bank's
+// initial list is known already) and merges the stored runtime list and the
+// drive's bad-block records into the runtime list. 0 when a stored scan list
+// could not be read, else 1; verbose names each bank whose scan list was
+// found or unreadable.
+uint32_t find_scan_lists(bool verbose);
+
+void print_initial_bad_blocks(std::FILE* stream);
+void print_runtime_bad_blocks(std::FILE* stream);
