@@ -86,8 +86,9 @@ struct Parser {
             if (!string(&name) || !(take(':') || fail("expected :"))) {
                 return false;
             }
-            out->members.emplace_back(std::move(name), JsonValue{});
-            if (!value(&out->members.back().second)) {
+            out->member_names.push_back(std::move(name));
+            out->member_values.emplace_back();
+            if (!value(&out->member_values.back())) {
                 return false;
             }
         } while (take(','));
@@ -121,9 +122,9 @@ struct Parser {
 }  // namespace
 
 const JsonValue* JsonValue::member(std::string_view name) const {
-    for (const auto& [key, value] : members) {
-        if (key == name) {
-            return &value;
+    for (size_t i = 0; i < member_names.size(); ++i) {
+        if (member_names[i] == name) {
+            return &member_values[i];
         }
     }
     return nullptr;

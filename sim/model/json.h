@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace sim {
@@ -15,7 +14,8 @@ struct JsonValue {
     double number = 0;
     std::string text;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<std::string> member_names;  // an object's members, in order
+    std::vector<JsonValue> member_values;
 
     // The member of an object with this name, or null.
     const JsonValue* member(std::string_view name) const;

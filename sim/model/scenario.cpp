@@ -54,7 +54,7 @@ bool known_members(Reading& r, const JsonValue& object, const char* where,
     if (object.type != Type::object) {
         return r.fail(std::string(where) + " must be an object");
     }
-    for (const auto& [key, value] : object.members) {
+    for (const std::string& key : object.member_names) {
         bool known = false;
         for (const std::string_view name : names) {
             known = known || key == name;
