@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "little_endian.h"
+#include "model/block_zero_formats.h"
 #include "model/drive.h"
 
 namespace sim {
@@ -25,9 +26,6 @@ constexpr uint32_t COMPLETE = 0x7777;
 constexpr uint32_t LAST_BLOCK = 8191;
 constexpr uint32_t NAND_FLASH_TEST = 1;
 constexpr uint32_t TIMING_TEST = 2;
-constexpr uint32_t RUNTIME_MAGIC_0 = 0x39FB0248;
-constexpr uint32_t RUNTIME_MAGIC_1 = 0x77884455;
-constexpr uint32_t RUNTIME_ENTRIES_MAX = 2044;
 constexpr uint32_t READ_FAILURE_TYPE = 3;
 
 uint64_t fnv1a(const uint8_t* bytes, uint32_t length) {
@@ -82,7 +80,7 @@ void add_entry(uint8_t* table, uint32_t packed) {
             return;
         }
     }
-    if (count < RUNTIME_ENTRIES_MAX) {
+    if (count < RUNTIME_LIST_ENTRIES_MAX) {
         store_le32(table + 16 + 4 * count, packed);
         store_le32(table + 12, count + 1);
     }
@@ -96,11 +94,11 @@ void write_runtime_tables(Drive& drive) {
         uint8_t table[BANK_PAGE_BYTES];
         sdram_load(drive, SDRAM_BASE + RUNTIME_TABLES_SECTOR * SECTOR + bank * BANK_PAGE_BYTES, table,
                    BANK_PAGE_BYTES);
-        store_le32(table, RUNTIME_MAGIC_0);
-        store_le32(table + 4, RUNTIME_MAGIC_1);
-        uint32_t entries[RUNTIME_ENTRIES_MAX];
-        const uint32_t found = found_blocks(drive, bank, entries, RUNTIME_ENTRIES_MAX);
-        for (uint32_t i = 0; i < found && i < RUNTIME_ENTRIES_MAX; ++i) {
+        store_le32(table, RUNTIME_LIST_MAGIC_0);
+        store_le32(table + 4, RUNTIME_LIST_MAGIC_1);
+        uint32_t entries[RUNTIME_LIST_ENTRIES_MAX];
+        const uint32_t found = found_blocks(drive, bank, entries, RUNTIME_LIST_ENTRIES_MAX);
+        for (uint32_t i = 0; i < found && i < RUNTIME_LIST_ENTRIES_MAX; ++i) {
             add_entry(table, entries[i]);
         }
         if (program_bank_page(drive, bank, 0, 0, 3, table, BANK_PAGE_BYTES, 0) != 0) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "little_endian.h"
+#include "model/block_zero_formats.h"
 #include "model/drive.h"
 #include "tools/simdrive.h"
 
@@ -15,8 +16,6 @@ namespace sim {
 namespace {
 
 constexpr uint32_t FIRST_RECORD_PAGE = 10;
-constexpr uint32_t RECORD_MAGIC_0 = 0x33221100;
-constexpr uint32_t RECORD_MAGIC_1 = 0xCC99E2A9;
 constexpr uint32_t SINGLE_BLOCK = 1;
 constexpr uint32_t USER_BLOCKS = 8;
 
@@ -38,8 +37,8 @@ bool write_record(Drive& drive, uint32_t bank, uint32_t chip, uint32_t block, ui
         return false;
     }
     uint8_t record[20];
-    store_le32(record, RECORD_MAGIC_0);
-    store_le32(record + 4, RECORD_MAGIC_1);
+    store_le32(record, BB_RECORD_MAGIC_0);
+    store_le32(record + 4, BB_RECORD_MAGIC_1);
     store_le32(record + 8, SINGLE_BLOCK);
     store_le32(record + 12, 0);
     store_le32(record + 16, block | ((1u << chip) << 16) | (type << 24));

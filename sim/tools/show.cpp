@@ -6,6 +6,7 @@
 
 #include "all_builds.h"
 #include "little_endian.h"
+#include "model/block_zero_formats.h"
 #include "model/drive.h"
 #include "tools/simdrive.h"
 
@@ -13,11 +14,6 @@ namespace sim {
 
 namespace {
 
-constexpr uint32_t RUNTIME_MAGIC_0 = 0x39FB0248;
-constexpr uint32_t RUNTIME_MAGIC_1 = 0x77884455;
-constexpr uint32_t RECORD_MAGIC_0 = 0x33221100;
-constexpr uint32_t RECORD_MAGIC_1 = 0xCC99E2A9;
-constexpr uint32_t STAMP_MAGIC = 0xC0C2E003;
 constexpr uint32_t STAMP_SERIAL_OFFSET = 180;
 constexpr uint32_t SERIAL_BYTES = 20;
 
@@ -120,10 +116,10 @@ bool show_known_page(uint32_t page, const uint8_t* bytes) {
         }
         return true;
     }
-    if (load_le32(bytes) == RUNTIME_MAGIC_0 && load_le32(bytes + 4) == RUNTIME_MAGIC_1) {
+    if (load_le32(bytes) == RUNTIME_LIST_MAGIC_0 && load_le32(bytes + 4) == RUNTIME_LIST_MAGIC_1) {
         const uint32_t count = load_le32(bytes + 12);
         std::printf("runtime list, %u entries (block/mask/type):", count);
-        for (uint32_t i = 0; i < count && i < 2044; ++i) {
+        for (uint32_t i = 0; i < count && i < RUNTIME_LIST_ENTRIES_MAX; ++i) {
             show_runtime_entry(load_le32(bytes + 16 + 4 * i));
         }
         return true;
@@ -133,7 +129,7 @@ bool show_known_page(uint32_t page, const uint8_t* bytes) {
                     reinterpret_cast<const char*>(bytes + STAMP_SERIAL_OFFSET));
         return true;
     }
-    if (load_le32(bytes) == RECORD_MAGIC_0 && load_le32(bytes + 4) == RECORD_MAGIC_1) {
+    if (load_le32(bytes) == BB_RECORD_MAGIC_0 && load_le32(bytes + 4) == BB_RECORD_MAGIC_1) {
         std::printf("bad-block record, kind %u, entry", load_le32(bytes + 8));
         show_runtime_entry(load_le32(bytes + 16));
         return true;
