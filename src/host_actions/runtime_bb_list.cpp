@@ -57,6 +57,10 @@ void set_runtime_bb_magic(uint8_t* list) {
     store_le32(list + MAGIC2_OFFSET, RUNTIME_BB_MAGIC2);
 }
 
+void clear_runtime_bb_list(uint8_t* list) {
+    store_le32(list + COUNT_OFFSET, 0);
+}
+
 uint32_t runtime_bb_count(const uint8_t* list) {
     return std::min(load_le32(list + COUNT_OFFSET), RUNTIME_BB_MAX_ENTRIES);
 }

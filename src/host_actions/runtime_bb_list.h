@@ -52,5 +52,8 @@ uint32_t runtime_bb_count(const uint8_t* list);
 
 RuntimeBbEntry runtime_bb_entry(const uint8_t* list, uint32_t index);
 
+// Empties the list: the count becomes 0, the rest stays as it is.
+void clear_runtime_bb_list(uint8_t* list);
+
 // Adds an entry at the end; false, with the list unchanged, when it is full.
 bool append_runtime_bb_entry(uint8_t* list, RuntimeBbEntry entry);
