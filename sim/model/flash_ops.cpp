@@ -1,7 +1,9 @@
-// CMD_FLASH_OP and CMD_FLASH_SYNC. An operation sent with wait_flag 1 runs at
-// once; one sent with wait_flag 0 is queued and runs, with its data and its
-// status byte, only at the next sync (the blank check also completes when
-// its busy word is read after the check's time).
+// CMD_FLASH_OP and CMD_FLASH_SYNC. The controller runs operations in the
+// order they arrive. One sent with wait_flag 0 is queued and runs, with its
+// data and its status byte, at the next sync or when an operation sent with
+// wait_flag 1 arrives, which runs after the queue at once (a queued blank
+// check completes when its busy word is read after the check's time, or at a
+// sync).
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -285,6 +287,14 @@ bool may_run(Drive& drive, const FlashOp& op) {
     return op_valid(drive, op);
 }
 
+void run_queue(Drive& drive) {
+    std::vector<FlashOp> queue;
+    queue.swap(drive.power.queue);
+    for (const FlashOp& op : queue) {
+        run(drive, op);
+    }
+}
+
 }  // namespace
 
 void execute_flash_op(Drive& drive, const FlashOp& op, bool wait) {
@@ -293,6 +303,7 @@ void execute_flash_op(Drive& drive, const FlashOp& op, bool wait) {
         return;
     }
     if (wait) {
+        run_queue(drive);
         run(drive, op);
     } else if (op.sub_op == FOP_BLANK_CHECK) {
         const bool hung = fault_fires(drive, FaultKind::blank_check_hang,
@@ -315,11 +326,7 @@ void complete_blank_checks(Drive& drive, bool all_due) {
 
 void flash_sync(Drive& drive) {
     ++drive.counters.syncs;
-    std::vector<FlashOp> queue;
-    queue.swap(drive.power.queue);
-    for (const FlashOp& op : queue) {
-        run(drive, op);
-    }
+    run_queue(drive);
     complete_blank_checks(drive, true);
 }
 

@@ -188,6 +188,20 @@ TEST(QueuedOps, QueuedProgramTakesTheDataWindowAtSync) {
     EXPECT_EQ(read_page(*drive, 0, 3 * ROW, SECTOR), pattern(SECTOR, 2));
 }
 
+TEST(QueuedOps, WaitingOperationRunsAfterThoseQueuedBeforeIt) {
+    std::unique_ptr<Drive> drive = ready_drive();
+    write_window(*drive, pattern(1024, 6));
+    flash_op(*drive, {.sub_op = FOP_PROGRAM,
+                      .bank = 0,
+                      .options = 0x46,
+                      .sdram_addr = DATA_WINDOW,
+                      .byte_count = 1024,
+                      .row = 21 * ROW + 4,
+                      .wait = 0});
+    EXPECT_EQ(read_page(*drive, 0, 21 * ROW + 4, 1024), pattern(1024, 6));
+    EXPECT_EQ(bank_status(*drive, 0), 0);
+}
+
 TEST(QueuedOps, ControllerResetDiscardsQueueAsAViolation) {
     std::unique_ptr<Drive> drive = ready_drive();
     flash_op(*drive, {.sub_op = FOP_ERASE, .bank = 0, .row = 3 * ROW, .wait = 0});

@@ -84,7 +84,7 @@ int age_drive(const std::string& path, int argc, char** argv) {
     }
     for (uint32_t i = 0; i < grown && !banks.empty(); ++i) {
         const uint32_t bank = banks[next_random(state) % banks.size()];
-        const uint32_t chip = next_random(state) & 1;
+        const uint32_t chip = (next_random(state) >> 32) & 1;
         const uint32_t block = 1 + next_random(state) % (BLOCKS_PER_CHIP - 2);
         const uint32_t type = 1 + next_random(state) % 3;
         if (!write_record(*drive, bank, chip, block, type)) {
