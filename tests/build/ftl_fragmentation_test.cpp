@@ -55,8 +55,10 @@ struct FragmentationDrive {
                   std::any_of(window.begin(), window.begin() + 512, [](uint8_t b) { return b != 0; }));
             ++unit_programs;
         } else {
+            // The record and what follows it in the image, as they are now.
             fault(bytes != SUMMARY_BYTES || !synced || row % P != P - 1 ||
-                  load_le32(c + 4 * WORD_WAIT_FLAG) != 1);
+                  load_le32(c + 4 * WORD_WAIT_FLAG) != 1 ||
+                  std::memcmp(window.data(), active_block_record(i), SUMMARY_BYTES) != 0);
             summaries[i].push_back(window);
         }
         synced = false;
