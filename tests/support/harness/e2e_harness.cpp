@@ -103,20 +103,20 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
     }
     std::ofstream(dir / "stdin.txt", std::ios::binary) << options.input;
 
-    ProcessSpec spec;
-    spec.directory = station.dir;
-    spec.program = (dir / options.program).string();
-    spec.args = args;
-    spec.stdin_path = (dir / "stdin.txt").string();
-    spec.stdout_path = (dir / "stdout.txt").string();
-    spec.stderr_path = (dir / "stderr.txt").string();
-    spec.env = {{"PRODTOOL_DEVICE_DIR", station.dir},
-                {"PRODTOOL_STATION_LOG", (dir / "station.jsonl").string()},
-                {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
-                {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)}};
+    Launch launch;
+    launch.directory = station.dir;
+    launch.program = (dir / options.program).string();
+    launch.args = args;
+    launch.stdin_path = (dir / "stdin.txt").string();
+    launch.stdout_path = (dir / "stdout.txt").string();
+    launch.stderr_path = (dir / "stderr.txt").string();
+    launch.env = {{"PRODTOOL_DEVICE_DIR", station.dir},
+                  {"PRODTOOL_STATION_LOG", (dir / "station.jsonl").string()},
+                  {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
+                  {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)}};
 
     RunResult result;
-    result.exit_code = run_process(spec);
+    result.exit_code = run_process(launch);
     result.out = read_file(dir / "stdout.txt");
     result.err = read_file(dir / "stderr.txt");
     result.records = read_records(dir / "station.jsonl");

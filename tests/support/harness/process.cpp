@@ -21,10 +21,10 @@ void redirect(const std::string& path, int flags, int fd) {
 
 }  // namespace
 
-int run_process(const ProcessSpec& spec) {
+int run_process(const Launch& launch) {
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(spec.program.c_str()));
-    for (const std::string& arg : spec.args) {
+    argv.push_back(const_cast<char*>(launch.program.c_str()));
+    for (const std::string& arg : launch.args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
@@ -33,16 +33,16 @@ int run_process(const ProcessSpec& spec) {
         return -1;
     }
     if (child == 0) {
-        if (::chdir(spec.directory.c_str()) != 0) {
+        if (::chdir(launch.directory.c_str()) != 0) {
             ::_exit(EXEC_FAILED);
         }
-        redirect(spec.stdin_path, O_RDONLY, 0);
-        redirect(spec.stdout_path, O_WRONLY | O_CREAT | O_TRUNC, 1);
-        redirect(spec.stderr_path, O_WRONLY | O_CREAT | O_TRUNC, 2);
-        for (const auto& [name, value] : spec.env) {
+        redirect(launch.stdin_path, O_RDONLY, 0);
+        redirect(launch.stdout_path, O_WRONLY | O_CREAT | O_TRUNC, 1);
+        redirect(launch.stderr_path, O_WRONLY | O_CREAT | O_TRUNC, 2);
+        for (const auto& [name, value] : launch.env) {
             ::setenv(name.c_str(), value.c_str(), 1);
         }
-        ::execv(spec.program.c_str(), argv.data());
+        ::execv(launch.program.c_str(), argv.data());
         ::_exit(EXEC_FAILED);
     }
     int status = 0;

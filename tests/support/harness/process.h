@@ -8,7 +8,7 @@
 
 namespace e2e {
 
-struct ProcessSpec {
+struct Launch {
     std::string directory;
     std::string program;
     std::vector<std::string> args;
@@ -17,6 +17,6 @@ struct ProcessSpec {
 };
 
 // The exit code, or -1 when the program could not start or did not exit.
-int run_process(const ProcessSpec& spec);
+int run_process(const Launch& launch);
 
 }  // namespace e2e
