@@ -304,6 +304,8 @@ void start_initial_bad_block_scan(Drive& drive, uint32_t bank_map);
 void settle_scan(Drive& drive);
 
 // --- test_program.cpp
+// The digest recorded for an uploaded program (FNV-1a 64).
+uint64_t program_digest(const uint8_t* bytes, uint32_t length);
 void start_test_program(Drive& drive, uint32_t address, uint32_t length);
 void test_program_saw_write(Drive& drive, uint64_t offset, uint32_t bytes);
 void test_program_refresh(Drive& drive);

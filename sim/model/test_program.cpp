@@ -28,14 +28,6 @@ constexpr uint32_t NAND_FLASH_TEST = 1;
 constexpr uint32_t TIMING_TEST = 2;
 constexpr uint32_t READ_FAILURE_TYPE = 3;
 
-uint64_t fnv1a(const uint8_t* bytes, uint32_t length) {
-    uint64_t hash = 0xCBF29CE484222325ull;
-    for (uint32_t i = 0; i < length; ++i) {
-        hash = (hash ^ bytes[i]) * 0x100000001B3ull;
-    }
-    return hash;
-}
-
 uint32_t phase_ms(const TestProgramRun& run) {
     return run.kind == TIMING_TEST ? TEST_PHASE_MS / 2 : TEST_PHASE_MS;
 }
@@ -122,6 +114,14 @@ void fill_timing_results(Drive& drive, uint32_t* record) {
 
 }  // namespace
 
+uint64_t program_digest(const uint8_t* bytes, uint32_t length) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (uint32_t i = 0; i < length; ++i) {
+        hash = (hash ^ bytes[i]) * 0x100000001B3ull;
+    }
+    return hash;
+}
+
 void start_test_program(Drive& drive, uint32_t address, uint32_t length) {
     if (address != DATA_WINDOW || length != drive.config.test_program_length) {
         char text[128];
@@ -134,7 +134,7 @@ void start_test_program(Drive& drive, uint32_t address, uint32_t length) {
     sdram_load(drive, address, program.data(), length);
     drive.program.runs += 1;
     drive.program.length = length;
-    drive.program.digest = fnv1a(program.data(), length);
+    drive.program.digest = program_digest(program.data(), length);
     drive.power.mode = DriveMode::test_program;
     drive.power.program = TestProgramRun{};
 }

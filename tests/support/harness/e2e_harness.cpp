@@ -134,6 +134,12 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
     return result;
 }
 
+std::vector<uint8_t> build_image(uint32_t build, const std::string& name) {
+    const std::string bytes = read_file(fs::path(E2E_SOURCE_DIR) / "build_config" /
+                                        ("build" + std::to_string(build)) / "images" / name);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
 std::string violations_text(const sim::Drive& drive) {
     std::string text;
     for (const sim::Violation& v : drive.violations) {

@@ -60,6 +60,9 @@ struct RunOptions {
 // Runs the program in the station's directory with the arguments.
 RunResult run(const Station& station, const std::vector<std::string>& args, const RunOptions& options = {});
 
+// The bytes of one of the build's drive images ("test_program.bin", ...).
+std::vector<uint8_t> build_image(uint32_t build, const std::string& name);
+
 // The drive's protocol violations, one per line, for failure messages.
 std::string violations_text(const sim::Drive& drive);
 
