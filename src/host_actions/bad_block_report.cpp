@@ -51,27 +51,26 @@ void print_runtime_chip(std::FILE* stream, uint32_t bank, const Chip& chip) {
     std::fprintf(stream, "\n");
 }
 
+// Each chip of every expected bank, low chip first.
+void print_each_chip(std::FILE* stream, void (*print_chip)(std::FILE*, uint32_t, const Chip&)) {
+    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
+        if (is_expected_bank(bank)) {
+            for (const Chip& chip : CHIPS) {
+                print_chip(stream, bank, chip);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void print_initial_bad_blocks(std::FILE* stream) {
     std::fprintf(stream, "\nlist of initial bad blocks :\n");
-    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
-        if (is_expected_bank(bank)) {
-            for (const Chip& chip : CHIPS) {
-                print_initial_chip(stream, bank, chip);
-            }
-        }
-    }
+    print_each_chip(stream, print_initial_chip);
     std::fprintf(stream, "\n");
 }
 
 void print_runtime_bad_blocks(std::FILE* stream) {
     std::fprintf(stream, "\nlist of runtime bad blocks :\n");
-    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
-        if (is_expected_bank(bank)) {
-            for (const Chip& chip : CHIPS) {
-                print_runtime_chip(stream, bank, chip);
-            }
-        }
-    }
+    print_each_chip(stream, print_runtime_chip);
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_actions/initial_bb_list.h"
@@ -42,6 +43,19 @@ class BadBlockTest : public WorkBlockTest {
         return read_lines(records);
     }
 };
+
+// Whether the command carries each (word, value); the first that differs is
+// named.
+inline testing::AssertionResult carries_words(const BadBlockDriveCommand& command,
+                                              const std::vector<std::pair<unsigned, uint32_t>>& words) {
+    for (const auto& [word, value] : words) {
+        if (command[word] != value) {
+            return testing::AssertionFailure()
+                   << "word " << word << " is 0x" << std::hex << command[word] << ", not 0x" << value;
+        }
+    }
+    return testing::AssertionSuccess();
+}
 
 // What a report printed to its stream.
 inline std::string printed_to_stream(void (*print)(std::FILE*)) {

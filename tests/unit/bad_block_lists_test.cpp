@@ -47,20 +47,17 @@ TEST_F(BlockZeroTables, PageReadIsOneFlashReadThenTheStatusThenTheData) {
 
     ASSERT_EQ(drive.commands.size(), 1 + 8u);
     const BadBlockDriveCommand& read = drive.commands[0];
-    const uint32_t words[][2] = {{WORD_OPCODE, CMD_FLASH_OP},
-                                 {WORD_SUB_OP, FOP_READ},
-                                 {WORD_BANK, 9},
-                                 {WORD_OPTIONS, 6},
-                                 {WORD_SDRAM_ADDR, 0x40100000},
-                                 {WORD_BYTE_COUNT, 2048},
-                                 {WORD_NAND_CMD, 0},
-                                 {WORD_ROW_LOW, 4},
-                                 {WORD_ROW_HIGH, 4},
-                                 {WORD_WAIT_FLAG, 1},
-                                 {WORD_BATCH_FLAG, 1}};
-    for (const auto& [word, value] : words) {
-        EXPECT_EQ(read[word], value) << "word " << word;
-    }
+    EXPECT_TRUE(carries_words(read, {{WORD_OPCODE, CMD_FLASH_OP},
+                                     {WORD_SUB_OP, FOP_READ},
+                                     {WORD_BANK, 9},
+                                     {WORD_OPTIONS, 6},
+                                     {WORD_SDRAM_ADDR, 0x40100000},
+                                     {WORD_BYTE_COUNT, 2048},
+                                     {WORD_NAND_CMD, 0},
+                                     {WORD_ROW_LOW, 4},
+                                     {WORD_ROW_HIGH, 4},
+                                     {WORD_WAIT_FLAG, 1},
+                                     {WORD_BATCH_FLAG, 1}}));
     for (uint32_t i = 0; i < 8; ++i) {
         EXPECT_EQ(drive.commands[1 + i][WORD_OPCODE], CMD_READ_REG);
         EXPECT_EQ(drive.commands[1 + i][WORD_REG_ADDR], 0x60000760 + 4 * i);
@@ -119,20 +116,17 @@ TEST_F(BlockZeroTables, BlockZeroEraseSetsOnlyTheEraseWordsAndLeavesItsStepInThe
     EXPECT_EQ(erase_bad_block_list(9), 1u);
 
     const BadBlockDriveCommand& erase = drive.commands.at(0);
-    const uint32_t words[][2] = {{WORD_OPCODE, CMD_FLASH_OP},
-                                 {WORD_SUB_OP, FOP_ERASE},
-                                 {WORD_BANK, 9},
-                                 {WORD_OPTIONS, 0},
-                                 {WORD_SDRAM_ADDR, 0x12345678},
-                                 {WORD_BYTE_COUNT, 0x2000},
-                                 {WORD_NAND_CMD, 0},
-                                 {WORD_ROW_LOW, 0},
-                                 {WORD_ROW_HIGH, 0},
-                                 {WORD_WAIT_FLAG, 1},
-                                 {WORD_BATCH_FLAG, 1}};
-    for (const auto& [word, value] : words) {
-        EXPECT_EQ(erase[word], value) << "word " << word;
-    }
+    EXPECT_TRUE(carries_words(erase, {{WORD_OPCODE, CMD_FLASH_OP},
+                                      {WORD_SUB_OP, FOP_ERASE},
+                                      {WORD_BANK, 9},
+                                      {WORD_OPTIONS, 0},
+                                      {WORD_SDRAM_ADDR, 0x12345678},
+                                      {WORD_BYTE_COUNT, 0x2000},
+                                      {WORD_NAND_CMD, 0},
+                                      {WORD_ROW_LOW, 0},
+                                      {WORD_ROW_HIGH, 0},
+                                      {WORD_WAIT_FLAG, 1},
+                                      {WORD_BATCH_FLAG, 1}}));
     EXPECT_EQ(erase.trail, "Erase bad block list\n");
     EXPECT_STREQ(log_buffer, "Erase bad block list\n");
 }

@@ -68,17 +68,14 @@ TEST_F(InitialScan, DriveIsToldTheBanksAndGeometryThenGivenEightySecondsBeforeTh
 
     ASSERT_EQ(drive.commands.size(), 1u);
     const BadBlockDriveCommand& scan = drive.commands[0];
-    const uint32_t words[][2] = {{WORD_OPCODE, CMD_SCAN_INITIAL_BAD},
-                                 {WORD_SCAN_WORD22, 1},
-                                 {WORD_SCAN_WORD21, 8192},
-                                 {WORD_NAND_CMD, 0x1000},
-                                 {WORD_BYTE_COUNT, 4},
-                                 {WORD_SCAN_PAGES, 128},
-                                 {WORD_BANK_MAP, 0x0F0F},
-                                 {WORD_SCAN_PAGES_LOG2, 7}};
-    for (const auto& [word, value] : words) {
-        EXPECT_EQ(scan[word], value) << "word " << word;
-    }
+    EXPECT_TRUE(carries_words(scan, {{WORD_OPCODE, CMD_SCAN_INITIAL_BAD},
+                                     {WORD_SCAN_WORD22, 1},
+                                     {WORD_SCAN_WORD21, 8192},
+                                     {WORD_NAND_CMD, 0x1000},
+                                     {WORD_BYTE_COUNT, 4},
+                                     {WORD_SCAN_PAGES, 128},
+                                     {WORD_BANK_MAP, 0x0F0F},
+                                     {WORD_SCAN_PAGES_LOG2, 7}}));
     EXPECT_EQ(scan.trail, "Scan for initial bad blocks\n");
     EXPECT_EQ(fake_clock_slept_milliseconds(), 80000u);
     const DiskTransfer& read = recording_disk.transfers.back();
