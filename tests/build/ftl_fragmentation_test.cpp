@@ -50,14 +50,14 @@ struct FragmentationDrive {
         }
         fault(programmed[i][row]);
         programmed[i][row] = true;
-        if (bytes == 512) {
-            fault(i != unit_programs % N || row % P == P - 1 || load_le32(c + 4 * WORD_WAIT_FLAG) != 0 ||
+        // A pair's last page is its summary; the pages before it hold units.
+        if (row % P != P - 1) {
+            fault(i != unit_programs % N || bytes != 512 || load_le32(c + 4 * WORD_WAIT_FLAG) != 0 ||
                   std::any_of(window.begin(), window.begin() + 512, [](uint8_t b) { return b != 0; }));
             ++unit_programs;
         } else {
             // The record and what follows it in the image, as they are now.
-            fault(bytes != SUMMARY_BYTES || !synced || row % P != P - 1 ||
-                  load_le32(c + 4 * WORD_WAIT_FLAG) != 1 ||
+            fault(bytes != SUMMARY_BYTES || !synced || load_le32(c + 4 * WORD_WAIT_FLAG) != 1 ||
                   std::memcmp(window.data(), active_block_record(i), SUMMARY_BYTES) != 0);
             summaries[i].push_back(window);
         }

@@ -11,47 +11,13 @@
 #include "host_install/metadata_image.h"
 #include "support/captured_exit.h"
 #include "support/firmware_context_fixture.h"
+#include "support/flash_commands.h"
 #include "support/station_records.h"
 
 namespace {
 
-// The words of a flash command that say what it moves where.
-struct FlashCommand {
-    uint32_t opcode, sub_op, bank, options, sdram_addr, byte_count, row_low, row_high, wait_flag, batch_flag;
-    bool operator==(const FlashCommand&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const FlashCommand& c) {
-    return out << std::hex << "{op " << c.opcode << " sub " << c.sub_op << " bank " << c.bank << " opt "
-               << c.options << " sdram " << c.sdram_addr << " bytes " << c.byte_count << " rows " << c.row_low
-               << "/" << c.row_high << " wait " << c.wait_flag << " batch " << c.batch_flag << "}";
-}
-
-constexpr FlashCommand SYNC = {CMD_FLASH_SYNC, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-
-FlashCommand pair_page(uint32_t sub_op, uint32_t bank, uint32_t sdram, uint32_t bytes, uint32_t row,
-                       uint32_t wait) {
-    return {CMD_FLASH_OP, sub_op, bank, sub_op == FOP_PROGRAM ? 0x47u : 7u, sdram, bytes, row, row, wait, 1};
-}
-
 class SystemAreaInstallers : public FirmwareContextTest {
   protected:
-    // Commands after the first data-only payload, as the drive received them;
-    // a sync is kept by its opcode only.
-    std::vector<FlashCommand> flash_commands() const {
-        std::vector<FlashCommand> got;
-        for (const CommandSector& c : drive.commands) {
-            if (c[WORD_OPCODE] == CMD_FLASH_SYNC) {
-                got.push_back(SYNC);
-            } else if (c[WORD_OPCODE] == CMD_FLASH_OP) {
-                got.push_back({c[WORD_OPCODE], c[WORD_SUB_OP], c[WORD_BANK], c[WORD_OPTIONS],
-                               c[WORD_SDRAM_ADDR], c[WORD_BYTE_COUNT], c[WORD_ROW_LOW], c[WORD_ROW_HIGH],
-                               c[WORD_WAIT_FLAG], c[WORD_BATCH_FLAG]});
-            }
-        }
-        return got;
-    }
-
     static size_t fetched_bytes() {
         size_t fetched = 0;
         for (const DiskTransfer& t : recording_disk.transfers) {
@@ -89,7 +55,7 @@ TEST_F(SystemAreaInstallers, ZeroPageFillsEveryPageOfEachBanksZeroPagePairAndChe
         }
         expected.push_back(SYNC);
     }
-    EXPECT_EQ(flash_commands(), expected);
+    EXPECT_EQ(flash_commands(drive), expected);
     EXPECT_EQ(load_le16(bank_record(0) + 2), 3u) << "bank 0: pairs 5 and 10 are bad";
     EXPECT_EQ(BlockZeroDrive::first_payload(), std::vector<uint8_t>(16384, 0));
     EXPECT_EQ(fetched_bytes(), 128u * 8 * 16384) << "all eight pages of every page number";
@@ -109,7 +75,7 @@ TEST_F(SystemAreaInstallers, MetadataUnitsAreDealtToTheBanksInTurnAndReadBackInT
     expected.push_back(SYNC);
     expected.insert(expected.end(), reads.begin(), reads.end());
     expected.push_back(SYNC);
-    EXPECT_EQ(flash_commands(), expected);
+    EXPECT_EQ(flash_commands(drive), expected);
     EXPECT_EQ(expected[760].row_low % 128, 95u) << "the last unit: bank index 0, page 95";
     EXPECT_EQ(BlockZeroDrive::first_payload(),
               std::vector<uint8_t>(metadata_buffer, metadata_buffer + METADATA_IMAGE.total_bytes));
@@ -127,7 +93,7 @@ TEST_F(SystemAreaInstallers, HilContextAndMasterInfoTravelWithTheirProgramToTheF
         {CMD_FLASH_OP, FOP_PROGRAM, 0, 0x46, 0x40100000, 1024, 21 * 128, 10 * 128, 0, 1},
         {CMD_FLASH_OP, FOP_READ, 0, 6, 0x40100000, 1024, 21 * 128, 10 * 128, 1, 1},
     };
-    EXPECT_EQ(flash_commands(), expected);
+    EXPECT_EQ(flash_commands(drive), expected);
     EXPECT_EQ(hil_context, nullptr) << "released once verified";
     EXPECT_EQ(fetched_bytes(), 16384u + 1024);
     // The payloads went with their commands.
