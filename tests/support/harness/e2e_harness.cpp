@@ -85,6 +85,17 @@ std::string drive_file(const Station& station, unsigned drive_number) {
     return (fs::path(station.dir) / ("PHYSICALDRIVE" + std::to_string(drive_number))).string();
 }
 
+bool damage_program_byte(const Station& station, uint64_t offset) {
+    std::fstream program(fs::path(station.dir) / "prodtool-sim",
+                         std::ios::in | std::ios::out | std::ios::binary);
+    char byte = 0;
+    if (!program.seekg(static_cast<std::streamoff>(offset)) || !program.get(byte)) {
+        return false;
+    }
+    program.seekp(static_cast<std::streamoff>(offset));
+    return static_cast<bool>(program.put(static_cast<char>(~byte)));
+}
+
 bool create_drive(const Station& station, std::string_view scenario, std::string* error,
                   unsigned drive_number) {
     const std::unique_ptr<sim::Drive> drive = sim::drive_from_scenario(scenario, error);
