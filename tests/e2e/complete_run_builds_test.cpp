@@ -1,0 +1,117 @@
+// The complete production run on every build: a new drive, then the same
+// drive back from the field and produced again. After each run the drive
+// must hold in NAND exactly what the run installs, and the station must
+// have received the records of every stage in order.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "complete_run_checks.h"
+#include "drive_contents.h"
+#include "model/field_use.h"
+
+namespace {
+
+using namespace e2e_run;
+
+const std::string INSTALLED = "\nfirmware installation complete\n";
+const std::string JUMPER_BOX = "\nchange the jumper setting (factory mode -> normal mode)\n[press any key]\n";
+
+// Factory-bad blocks on the first and the last bank of the build: on the
+// first, block 1 (low chip, in the reserved pair), block 6 (high) and block 7
+// (low), so its two system blocks differ; on the last, block 100 on both chips.
+std::string factory_bad_blocks(const BuildFacts& facts) {
+    const std::string first = std::to_string(bank_of_index(facts, 0));
+    const std::string last = std::to_string(bank_of_index(facts, num_banks(facts) - 1));
+    return ", \"bad_blocks\": [{\"bank\": " + first +
+           ", \"chip\": \"low\", \"block\": 1}, {\"bank\": " + first +
+           ", \"chip\": \"high\", \"block\": 6}, {\"bank\": " + first +
+           ", \"chip\": \"low\", \"block\": 7}, {\"bank\": " + last + ", \"block\": 100}]";
+}
+
+InstalledTables expected_new_tables(const BuildFacts& facts) {
+    InstalledTables tables;
+    tables.initial.resize(sim::BANK_POSITIONS);
+    tables.runtime.resize(sim::BANK_POSITIONS);
+    tables.initial[bank_of_index(facts, 0)] = {1, 0x8006, 7};
+    tables.initial[bank_of_index(facts, num_banks(facts) - 1)] = {0x8064, 0x0064};
+    return tables;
+}
+
+// The grown bad blocks of field use as the runtime tables must carry them:
+// one entry per block with its chip and the type the drive recorded.
+void add_grown_blocks(const std::string& log, InstalledTables* tables) {
+    const std::regex grown("bank ([0-9]+) (low|high) chip block ([0-9]+) grew bad \\(type ([0-9]+)\\)");
+    for (std::sregex_iterator it(log.begin(), log.end(), grown), end; it != end; ++it) {
+        const uint32_t mask = (*it)[2] == "low" ? 1 : 2;
+        tables->runtime[std::stoul((*it)[1])].push_back(static_cast<uint32_t>(std::stoul((*it)[3])) |
+                                                        mask << 16 |
+                                                        static_cast<uint32_t>(std::stoul((*it)[4])) << 24);
+    }
+}
+
+std::string serial_shown(const std::string& out) {
+    std::smatch match;
+    return std::regex_search(out, match, std::regex("serial number = ([0-9A-Z]{20})\n")) ? match[1].str()
+                                                                                         : "";
+}
+
+void expect_complete(const e2e::RunResult& result) {
+    EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
+    EXPECT_EQ(records_of(result), complete_run_records());
+    EXPECT_TRUE(result.dumps.empty());
+    ASSERT_TRUE(result.drive);
+    // One reset of the drive per run, at its end.
+    EXPECT_EQ(result.drive->counters.device_resets, result.drive->counters.power_ons);
+}
+
+TEST(CompleteRun, NewDriveThenTheSameDriveReworkedOnEveryBuild) {
+    for (const uint32_t build : e2e::built_builds()) {
+        SCOPED_TRACE("build " + std::to_string(build));
+        const BuildFacts& facts = facts_of(build);
+        const e2e::Station station = e2e::make_station(build, "complete_run_b" + std::to_string(build));
+        std::string error;
+        ASSERT_TRUE(e2e::create_drive(station, scenario(build, factory_bad_blocks(facts)), &error)) << error;
+
+        // Without operator mode nothing asks for fragmentation, whatever G says.
+        const e2e::RunResult produced = e2e::run(station, {"1", "Gy"});
+        expect_complete(produced);
+        expect_no_violation(produced);
+        EXPECT_TRUE(produced.out.ends_with(INSTALLED)) << produced.out;
+        EXPECT_EQ(produced.out.find("fragmentation"), std::string::npos);
+        const InstalledTables new_tables = expected_new_tables(facts);
+        EXPECT_EQ(tables_on_drive(*produced.drive).initial, new_tables.initial);
+        EXPECT_EQ(tables_on_drive(*produced.drive).runtime, new_tables.runtime);
+        expect_installed(*produced.drive, facts, new_tables);
+        const std::string serial = serial_shown(produced.out);
+        ASSERT_EQ(serial.size(), 20u) << produced.out;
+        EXPECT_EQ(stamp_serial(*produced.drive), serial);
+
+        std::unique_ptr<sim::Drive> drive = sim::load_drive(e2e::drive_file(station), &error);
+        ASSERT_TRUE(drive) << error;
+        std::string log;
+        ASSERT_TRUE(sim::age_in_field(*drive, 3, 7 + build, &log));
+        ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(station), &error)) << error;
+
+        // Operator mode with one cycle of the drive-side NAND test: the
+        // program writes the runtime tables to page 3.
+        const e2e::RunResult reworked = e2e::run(station, {"1", "L", "B1", "Gn"});
+        expect_complete(reworked);
+        expect_no_violation(reworked);
+        EXPECT_NE(reworked.out.find("WARNING: The NAND Flash is not clean (being reworked) !!!\n"),
+                  std::string::npos);
+        EXPECT_TRUE(reworked.out.ends_with(INSTALLED + JUMPER_BOX)) << reworked.out;
+        EXPECT_EQ(serial_shown(reworked.out), serial);
+        EXPECT_EQ(stamp_serial(*reworked.drive), serial);
+        InstalledTables reworked_tables = new_tables;
+        add_grown_blocks(log, &reworked_tables);
+        EXPECT_EQ(tables_on_drive(*reworked.drive).initial, reworked_tables.initial);
+        EXPECT_EQ(tables_on_drive(*reworked.drive).runtime, reworked_tables.runtime) << log;
+        expect_installed(*reworked.drive, facts, reworked_tables);
+        for (const sim::Fault& fault : reworked.drive->faults) {
+            EXPECT_EQ(fault.fired, 0u) << "grown bad block " << fault.block << " was erased";
+        }
+    }
+}
+
+}  // namespace
