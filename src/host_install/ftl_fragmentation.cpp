@@ -119,6 +119,10 @@ void ftl_fragmentation() {
     for (uint32_t k = 0; k < BUILD_FTL_UNITS; ++k) {
         write_unit(k, order[k], transfer);
     }
+    // The units of the pairs still active are queued in the controller; they
+    // must reach the flash before anything resets the drive.
+    fill_flash_sync();
+    SEND_TO_DEVICE(nullptr, 0);
     release_transfer_buffer(transfer);
     release_transfer_buffer(reinterpret_cast<uint8_t*>(order));
     std::printf("fragmentation...done\t\t\n");

@@ -31,6 +31,7 @@ struct FragmentationDrive {
     uint32_t unit_programs = 0;
     uint32_t faults = 0;  // commands that broke a rule
     bool synced = false;
+    uint32_t last_opcode = 0;
 
     void fault(bool broken) {
         faults += broken ? 1 : 0;
@@ -74,6 +75,7 @@ struct FragmentationDrive {
                 flash_program(transfer.data.data());
             }
             synced = opcode == CMD_FLASH_SYNC || (synced && opcode == CMD_DATA_ONLY);
+            last_opcode = opcode;
         }
         recording_disk.transfers.pop_back();
     }
@@ -119,6 +121,8 @@ TEST_F(FtlFragmentation, WritesEveryUnitOnceInTheShuffledOrderAndKeepsTheImageCo
 
     EXPECT_EQ(drive_side.faults, 0u);
     EXPECT_EQ(drive_side.unit_programs, U);
+    EXPECT_EQ(drive_side.last_opcode, CMD_FLASH_SYNC)
+        << "the open pairs' pages reach the flash before a reset";
     // Where order position k went: bank index k mod N, the (k div N)-th unit
     // page of that bank, pair after pair.
     std::vector<bool> unit_seen(U);
