@@ -4,6 +4,7 @@
 // page contents, and runs of equal page words in a block as one run.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -284,7 +285,13 @@ bool save_drive(const Drive& drive, const std::string& path, std::string* error)
         }
     }
     const bool written = std::ferror(file) == 0;
-    if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const bool closed = std::fclose(file) == 0;
+    // Unlike std::rename, this replaces an existing drive file on Windows too.
+    std::error_code rename_error;
+    if (written && closed) {
+        std::filesystem::rename(temporary, path, rename_error);
+    }
+    if (!written || !closed || rename_error) {
         std::remove(temporary.c_str());
         *error = "cannot write " + path;
         return false;
