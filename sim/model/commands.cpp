@@ -8,6 +8,7 @@
 
 #include "little_endian.h"
 #include "model/drive.h"
+#include "model/verdict.h"
 
 namespace sim {
 
@@ -85,6 +86,7 @@ void enable_factory_mode(Drive& drive, const Words& s) {
         test_program_refresh(drive);
     }
     drive.power.mode = DriveMode::factory;
+    drive.boot_verdict.clear();  // a station is at work on the drive again
 }
 
 bool flag_valid(Drive& drive, const Words& s, uint32_t word_index, const char* name) {
@@ -198,6 +200,7 @@ void reset_device(Drive& drive) {
     drive.power.queue.clear();
     drive.power.mode = DriveMode::left_factory;
     ++drive.counters.device_resets;
+    record_boot_verdict(drive);
 }
 
 void dispatch(Drive& drive, const Words& s) {
@@ -264,6 +267,7 @@ void execute_command_sector(Drive& drive) {
     for (uint32_t n = 0; n < 128; ++n) {
         s.w[n] = load_le32(bytes + 4 * n);
     }
+    count_command(drive, s.w[0]);
     if (s.w[2] + s.w[29] != 0) {
         record_violation(drive, hex_text("check pair %08X %08X does not sum to zero", s.w[2], s.w[29]));
         return;

@@ -32,6 +32,8 @@ bool disk_write(Drive& drive, uint64_t offset, const uint8_t* data, uint32_t byt
     settle(drive);
     sdram_store(drive, SDRAM_BASE + static_cast<uint32_t>(offset), data, bytes);
     drive.counters.sectors_written += bytes / SECTOR;
+    count_transfer(drive);
+    drive.last_run.sectors_written += bytes / SECTOR;
     if (!drive.config.factory_jumper) {
         return true;
     }
@@ -52,6 +54,8 @@ bool disk_read(Drive& drive, uint64_t offset, uint8_t* data, uint32_t bytes) {
     settle(drive);
     sdram_load(drive, SDRAM_BASE + static_cast<uint32_t>(offset), data, bytes);
     drive.counters.sectors_read += bytes / SECTOR;
+    count_transfer(drive);
+    drive.last_run.sectors_read += bytes / SECTOR;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "model/drive.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "all_builds.h"
@@ -49,6 +50,8 @@ void power_on(Drive& drive) {
     power.scan_pending = false;
     power.scan_result.clear();
     power.program = TestProgramRun{};
+    power.run_counted = false;
+    std::fill_n(power.batch_busy_us, BANK_POSITIONS, 0);
 }
 
 void record_violation(Drive& drive, const std::string& what) {

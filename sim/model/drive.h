@@ -25,6 +25,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/run_cost.h"
+
 namespace sim {
 
 inline constexpr uint32_t SECTOR = 512;
@@ -210,6 +212,9 @@ struct PowerState {
     TestProgramRun program;
     uint64_t now_ms = 0;
     uint32_t abort_register = 0;
+    bool run_counted = false;  // last_run counts this power cycle
+    uint64_t last_transfer_ms = 0;
+    uint64_t batch_busy_us[BANK_POSITIONS] = {};  // per bank, of the operations running at once
 };
 
 struct Drive {
@@ -221,6 +226,8 @@ struct Drive {
     std::vector<Violation> violations;
     uint64_t violation_count = 0;
     UploadedProgram program;
+    std::string boot_verdict;  // of the last device reset (model/verdict.h); empty before one
+    RunCost last_run;          // the power cycle under way, or the last one
     PowerState power;
 };
 
@@ -309,6 +316,14 @@ uint64_t program_digest(const uint8_t* bytes, uint32_t length);
 void start_test_program(Drive& drive, uint32_t address, uint32_t length);
 void test_program_saw_write(Drive& drive, uint64_t offset, uint32_t bytes);
 void test_program_refresh(Drive& drive);
+
+// --- run_cost.cpp: counting for last_run. A run starts with the first
+// transfer of a power cycle; the time between transfers is the tool's wait.
+void count_transfer(Drive& drive);
+void count_command(Drive& drive, uint32_t opcode);
+void count_nand(Drive& drive, uint32_t bank, NandKind kind, uint32_t bytes);
+// The operations counted since the last call ran at once, banks in parallel.
+void end_nand_batch(Drive& drive);
 
 // --- drive_file.cpp
 bool save_drive(const Drive& drive, const std::string& path, std::string* error);

@@ -16,7 +16,9 @@ namespace sim {
 namespace {
 
 constexpr char MAGIC[8] = {'P', 'T', 'S', 'I', 'M', 'D', 'R', 'V'};
-constexpr uint32_t VERSION = 1;
+// Version 2 added the boot verdict and the last run's counts at the end.
+constexpr uint32_t VERSION = 2;
+constexpr uint32_t VERSION_WITHOUT_RUN = 1;
 constexpr uint32_t NOT_MAPPED = 0xFFFFFFFF;
 
 struct Writer {
@@ -254,6 +256,48 @@ bool read_chip(Reader& in, Drive& drive, NandChip& chip, const std::vector<uint3
     return in.ok;
 }
 
+std::vector<uint64_t*> run_cost_fields(RunCost& c) {
+    std::vector<uint64_t*> fields;
+    for (uint64_t& count : c.commands) {
+        fields.push_back(&count);
+    }
+    for (uint64_t* field : {&c.transfers, &c.sectors_written, &c.sectors_read}) {
+        fields.push_back(field);
+    }
+    for (uint64_t& count : c.nand) {
+        fields.push_back(&count);
+    }
+    fields.push_back(&c.waited_ms);
+    fields.push_back(&c.nand_busy_us);
+    return fields;
+}
+
+// The verdict text, then the run's counts as a counted list, so that a
+// later version can add counts at its end.
+void write_last_run(Writer& out, const Drive& drive) {
+    out.u32(static_cast<uint32_t>(drive.boot_verdict.size()));
+    out.bytes(drive.boot_verdict.data(), drive.boot_verdict.size());
+    RunCost cost = drive.last_run;
+    const std::vector<uint64_t*> fields = run_cost_fields(cost);
+    out.u32(static_cast<uint32_t>(fields.size()));
+    for (const uint64_t* field : fields) {
+        out.u64(*field);
+    }
+}
+
+void read_last_run(Reader& in, Drive& drive) {
+    drive.boot_verdict.resize(in.u32() & 0xFFFF);
+    in.bytes(drive.boot_verdict.data(), drive.boot_verdict.size());
+    const std::vector<uint64_t*> fields = run_cost_fields(drive.last_run);
+    const uint32_t stored = in.u32();
+    for (uint32_t i = 0; in.ok && i < stored; ++i) {
+        const uint64_t value = in.u64();
+        if (i < fields.size()) {
+            *fields[i] = value;
+        }
+    }
+}
+
 }  // namespace
 
 bool save_drive(const Drive& drive, const std::string& path, std::string* error) {
@@ -284,6 +328,7 @@ bool save_drive(const Drive& drive, const std::string& path, std::string* error)
             }
         }
     }
+    write_last_run(out, drive);
     const bool written = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
     // Unlike std::rename, this replaces an existing drive file on Windows too.
@@ -309,7 +354,9 @@ std::unique_ptr<Drive> load_drive(const std::string& path, std::string* error) {
     char magic[sizeof MAGIC];
     in.bytes(magic, sizeof magic);
     auto drive = std::make_unique<Drive>();
-    bool ok = in.ok && std::memcmp(magic, MAGIC, sizeof MAGIC) == 0 && in.u32() == VERSION;
+    const uint32_t version = in.u32();
+    bool ok = in.ok && std::memcmp(magic, MAGIC, sizeof MAGIC) == 0 &&
+              (version == VERSION || version == VERSION_WITHOUT_RUN);
     if (ok) {
         read_config(in, *drive);
         ok = in.ok && drive->config.pages_per_block >= 1 && drive->config.pages_per_block <= 256;
@@ -332,6 +379,9 @@ std::unique_ptr<Drive> load_drive(const std::string& path, std::string* error) {
             in.bytes(chip.id, ID_BYTES);
             ok = ok && (!bank.present || read_chip(in, *drive, chip, contents_ids));
         }
+    }
+    if (ok && version == VERSION) {
+        read_last_run(in, *drive);
     }
     ok = ok && in.ok;
     std::fclose(file);

@@ -154,6 +154,7 @@ uint8_t run_program(Drive& drive, const FlashOp& op) {
     ++drive.counters.programs;
     uint8_t status = 0;
     for (uint32_t half = 0; half < (pair_transfer(op) ? 2u : 1u); ++half) {
+        count_nand(drive, op.bank, NAND_PAGE_PROGRAM, half_bytes(op, half));
         status |= program_bank_page(drive, op.bank, at.block_low + half, at.block_high + half, at.page,
                                     data + half * BANK_PAGE_BYTES, half_bytes(op, half), ecc_form(drive));
     }
@@ -168,6 +169,7 @@ uint8_t run_read(Drive& drive, const FlashOp& op) {
     bool erased = true;
     uint8_t errors = 0;
     for (uint32_t half = 0; half < (pair_transfer(op) ? 2u : 1u); ++half) {
+        count_nand(drive, op.bank, NAND_PAGE_READ, half_bytes(op, half));
         const uint8_t status =
             read_bank_page(drive, op.bank, at.block_low + half, at.block_high + half, at.page,
                            data.data() + half * BANK_PAGE_BYTES, std::max(half_bytes(op, half), 1u));
@@ -180,6 +182,7 @@ uint8_t run_read(Drive& drive, const FlashOp& op) {
 
 uint8_t run_erase(Drive& drive, const FlashOp& op) {
     ++drive.counters.erases;
+    count_nand(drive, op.bank, NAND_BLOCK_ERASE, 0);
     const uint32_t blocks[2] = {op.row_low / pages_per_block(drive), op.row_high / pages_per_block(drive)};
     const uint32_t skip[2] = {0x10, 0x20};
     const uint8_t failed[2] = {STATUS_LOW_FAILED, STATUS_HIGH_FAILED};
@@ -232,6 +235,7 @@ uint8_t run_raw_part(Drive& drive, const FlashOp& op) {
     PageAddress at;
     page_address(drive, op, &at);
     ++drive.counters.programs;
+    count_nand(drive, op.bank, NAND_PAGE_PROGRAM, raw.bytes);
     return program_bank_page(drive, op.bank, at.block_low, at.block_high, at.page, raw.data, raw.bytes,
                              PAGE_RAW | ecc_form(drive));
 }
@@ -249,14 +253,17 @@ void run(Drive& drive, const FlashOp& op) {
             status = run_erase(drive, op);
             break;
         case FOP_READ_ID:
+            count_nand(drive, op.bank, NAND_READ_ID, 0);
             run_read_id(drive, op);
             status = 0;
             break;
         case FOP_RESET:
+            count_nand(drive, op.bank, NAND_RESET, 0);
             drive.power.bank_reset[op.bank] = true;
             status = 0;
             break;
         case FOP_BLANK_CHECK:
+            count_nand(drive, op.bank, NAND_BLANK_CHECK, 0);
             status = bank_holds_data(drive, op.bank) ? STATUS_NOT_BLANK : 0;
             break;
         default:
@@ -305,6 +312,7 @@ void execute_flash_op(Drive& drive, const FlashOp& op, bool wait) {
     if (wait) {
         run_queue(drive);
         run(drive, op);
+        end_nand_batch(drive);
     } else if (op.sub_op == FOP_BLANK_CHECK) {
         const bool hung = fault_fires(drive, FaultKind::blank_check_hang,
                                       {.bank = static_cast<int32_t>(op.bank)}) != nullptr;
@@ -319,9 +327,11 @@ void complete_blank_checks(Drive& drive, bool all_due) {
         if (check.hung || (!all_due && drive.power.now_ms < check.due_ms)) {
             return false;
         }
+        count_nand(drive, check.bank, NAND_BLANK_CHECK, 0);
         drive.power.status[check.bank] = bank_holds_data(drive, check.bank) ? STATUS_NOT_BLANK : 0;
         return true;
     });
+    end_nand_batch(drive);
 }
 
 void flash_sync(Drive& drive) {

@@ -185,6 +185,7 @@ int show_drive(const std::string& path) {
         return 1;
     }
     show_summary(*drive);
+    show_last_run(*drive);
     show_population(*drive);
     show_bad_blocks(*drive);
     std::printf("\nblock zero:\n");

@@ -1,0 +1,23 @@
+# cmake -DCONFIG_DIR=<build_config> -DOUTPUT=<file> -P release_images.cmake
+# The firmware release of every build as the simulated drive knows it: the
+# bootloader, firmware and overlay images its boot check compares with.
+set(images bootloader_image firmware_image overlay_image)
+set(text "// Generated from build_config/build<N>/images; do not edit.\n")
+string(APPEND text "#include \"model/release_images.h\"\n\nnamespace sim {\n\nnamespace {\n\n")
+foreach(build RANGE 1 5)
+  foreach(name IN LISTS images)
+    file(READ ${CONFIG_DIR}/build${build}/images/${name}.bin hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(APPEND text "const uint8_t b${build}_${name}[] = {${bytes}};\n")
+  endforeach()
+endforeach()
+string(APPEND text "\n}  // namespace\n\nconst ReleaseImages RELEASE_IMAGES[5] = {\n")
+foreach(build RANGE 1 5)
+  set(entry)
+  foreach(name IN LISTS images)
+    string(APPEND entry "{b${build}_${name}, sizeof b${build}_${name}}, ")
+  endforeach()
+  string(APPEND text "    {${entry}},\n")
+endforeach()
+string(APPEND text "};\n\n}  // namespace sim\n")
+file(WRITE ${OUTPUT} "${text}")
