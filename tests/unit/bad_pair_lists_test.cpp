@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -249,8 +248,8 @@ TEST_F(BadPairListsDeathTest, ABlockBeyondTheChipEndsTheRunOnceAllBanksAreBuilt)
         std::string printed;
         EXPECT_EXIT_CAPTURED(build_bad_pair_lists(), 1, printed);
         EXPECT_TRUE(
-            std::regex_match(printed, std::regex("ERROR: scan list has error\n"
-                                                 "error at src/host_install/bad_pair_lists\\.cpp \\d+\n")))
+            printed.starts_with("ERROR: scan list has error\n"
+                                "error at src/host_install/bad_pair_lists.cpp "))
             << printed;
         EXPECT_EQ(read_lines(records_path),
                   (std::vector<std::string>{write_record(3, 4, "Build bad block list\\nScan list has error"),
@@ -266,8 +265,7 @@ TEST_F(BadPairListsDeathTest, ARuntimeEntryOfAnUnknownTypeIsADebugAssertionFailu
         set_runtime(8, {{10, 1, 2}, {40, 1, type}});
         std::string printed;
         EXPECT_EXIT_CAPTURED((close_console_input(), build_bad_pair_lists()), 0, printed);
-        EXPECT_TRUE(std::regex_match(printed, std::regex("\ndebug assertion failure\n"
-                                                         "src/host_install/bad_pair_lists\\.cpp : \\d+\n")))
+        EXPECT_TRUE(printed.starts_with("\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : "))
             << printed;
         EXPECT_TRUE(read_lines(records_path).empty()) << "no station record";
     }
