@@ -404,21 +404,6 @@ std::string stamp_serial(const sim::Drive& drive) {
     return text_field(stamp.data() + 180, 20);
 }
 
-namespace {
-
-std::vector<uint8_t> encoded_read_back(const std::vector<uint8_t>& slots) {
-    std::vector<uint8_t> expected(slots.size(), 0xFF);
-    for (size_t slot = 0; slot + ENCODED_SLOT <= slots.size(); slot += ENCODED_SLOT) {
-        for (size_t k = 0; k < 4; ++k) {
-            std::copy_n(slots.begin() + static_cast<std::ptrdiff_t>(slot + 540 * k), sim::SECTOR,
-                        expected.begin() + static_cast<std::ptrdiff_t>(slot + sim::SECTOR * k));
-        }
-    }
-    return expected;
-}
-
-}  // namespace
-
 void expect_dumps(const e2e::RunResult& result, const DumpPair& dump) {
     if (dump.bad_name == nullptr) {
         EXPECT_TRUE(result.dumps.empty());
@@ -428,7 +413,7 @@ void expect_dumps(const e2e::RunResult& result, const DumpPair& dump) {
     ASSERT_TRUE(result.dumps.count("good.bin") && result.dumps.count(dump.bad_name)) << dump.bad_name;
     const std::vector<uint8_t>& good = result.dumps.at("good.bin");
     ASSERT_EQ(good.size(), dump.bytes);
-    std::vector<uint8_t> expected = dump.encoded ? encoded_read_back(good) : good;
+    std::vector<uint8_t> expected = good;
     expected[dump.flipped] ^= 0x01;
     EXPECT_EQ(result.dumps.at(dump.bad_name), expected);
 }

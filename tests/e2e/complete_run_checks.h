@@ -65,16 +65,15 @@ struct InstalledTables {
     std::vector<std::vector<uint16_t>> initial;  // by bank position
     std::vector<std::vector<uint32_t>> runtime;  // packed entries, by bank position
 };
-// The dump files of a write that did not verify: "good.bin" holds `bytes`
-// bytes of what was sent; the named dump holds what the bank read back, which
-// is what it should read (the sent bytes, or for encoded page slots their
-// scrambled data and 0xFF) but for bit 0 of byte `flipped`. No name: the run
+// The dump files of a write that did not verify: "good.bin" holds the
+// `bytes` bytes every bank should have read back (for encoded page slots the
+// scrambled data of their sectors, then 0xFF); the named dump what the bank
+// read, which differs from it in bit 0 of byte `flipped`. No name: the run
 // left no dump files.
 struct DumpPair {
     const char* bad_name = nullptr;
     size_t bytes = 0;
     size_t flipped = 0;
-    bool encoded = false;
 };
 void expect_dumps(const e2e::RunResult& result, const DumpPair& dump);
 
