@@ -5,9 +5,7 @@
 
 #include <cstdint>
 
-inline constexpr uint32_t STAMP_PAGE = 4;
-inline constexpr uint32_t BOOTLOADER_FIRST_PAGE = 5;
-inline constexpr uint32_t FIRMWARE_FIRST_PAGE = 9;
+#include "host_actions/block_zero.h"
 
 // Bytes of an image that go into one page.
 inline constexpr uint32_t IMAGE_PAGE_BYTES = 2048;
