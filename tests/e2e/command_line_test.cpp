@@ -47,12 +47,12 @@ TEST(CommandLine, RefusedCommandLinesNeverReachTheDrive) {
     }
 }
 
-TEST(CommandLine, DamagedProgramFileIsRefusedBeforeTheDrive) {
+TEST(CommandLine, ProgramWithADamagedImageIsRefusedBeforeTheDrive) {
     const uint32_t build = e2e::built_builds().front();
     const e2e::Station station = e2e::make_station(build, "damaged_program");
     std::string error;
     ASSERT_TRUE(e2e::create_drive(station, "{\"build\": " + std::to_string(build) + "}", &error)) << error;
-    ASSERT_TRUE(e2e::damage_program_byte(station, 4096)) << "the copied program can be changed";
+    ASSERT_TRUE(e2e::damage_embedded_firmware(station));
     const e2e::RunResult result = e2e::run(station, {"1"});
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_TRUE(

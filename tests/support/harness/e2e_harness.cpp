@@ -85,15 +85,18 @@ std::string drive_file(const Station& station, unsigned drive_number) {
     return (fs::path(station.dir) / ("PHYSICALDRIVE" + std::to_string(drive_number))).string();
 }
 
-bool damage_program_byte(const Station& station, uint64_t offset) {
-    std::fstream program(fs::path(station.dir) / "prodtool-sim",
-                         std::ios::in | std::ios::out | std::ios::binary);
-    char byte = 0;
-    if (!program.seekg(static_cast<std::streamoff>(offset)) || !program.get(byte)) {
+bool damage_embedded_firmware(const Station& station) {
+    const fs::path path = fs::path(station.dir) / "prodtool-sim";
+    std::string program = read_file(path);
+    const std::vector<uint8_t> image = build_image(station.build, "firmware_image.bin");
+    const std::string image_start(image.begin(), image.begin() + 256);
+    const size_t at = program.find(image_start);
+    if (at == std::string::npos) {
         return false;
     }
-    program.seekp(static_cast<std::streamoff>(offset));
-    return static_cast<bool>(program.put(static_cast<char>(~byte)));
+    program[at + 100] = static_cast<char>(~program[at + 100]);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << program;
+    return true;
 }
 
 bool create_drive(const Station& station, std::string_view scenario, std::string* error,

@@ -47,9 +47,9 @@ Station make_station(uint32_t build, const std::string& name);
 
 std::string drive_file(const Station& station, unsigned drive_number = 1);
 
-// Flips the bits of one byte of the station's copy of the program; false
-// when the program is shorter.
-bool damage_program_byte(const Station& station, uint64_t offset);
+// Flips the bits of one byte inside the build's firmware image as the
+// station's copy of the program carries it; false when it is not found.
+bool damage_embedded_firmware(const Station& station);
 
 // Writes PHYSICALDRIVE<n> from a scenario; false with a message on error.
 bool create_drive(const Station& station, std::string_view scenario, std::string* error,
