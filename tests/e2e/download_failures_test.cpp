@@ -10,6 +10,8 @@
 #include "complete_run_checks.h"
 #include "drive_contents.h"
 #include "little_endian.h"
+#include "model/block_zero_formats.h"
+#include "model/scenario.h"
 
 namespace {
 
@@ -111,6 +113,60 @@ TEST(DownloadFailures, WritesThatDoNotVerifyAndListsThatCannotBeBuilt) {
         EXPECT_EQ(records_of(result), failed_run_records(3, f.trail));
         expect_dumps(result, f.dump);
         EXPECT_EQ(result.drive->counters.device_resets, 0u);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A drive whose bank 2 was produced before and carries a table the bad-pair
+// lists cannot take: the run goes through the flash test and stops at the
+// download's first step.
+struct StoredTable {
+    const char* name;
+    uint32_t page;
+    uint32_t entry_at, entry;  // the one entry and where the page holds it
+    int exit_code;
+    std::string console;  // stdout shows it
+    std::vector<Record> records;
+};
+
+TEST(DownloadFailures, StoredTablesTheBadPairListsCannotTake) {
+    std::vector<Record> until_download = complete_run_records();
+    until_download.resize(9);
+    const std::vector<StoredTable> tables = {
+        {"block_beyond_the_chip", 0, 2, 0x2000, 1,
+         "ERROR: scan list has error\nerror at src/host_install/bad_pair_lists.cpp N\n",
+         failed_run_records(3, "Build bad block list\nScan list has error")},
+        {"runtime_type_without_a_name", 3, 16, 700 | 1u << 16 | 9u << 24, 0,
+         "\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : ", until_download},
+    };
+    for (const StoredTable& t : tables) {
+        SCOPED_TRACE(t.name);
+        const e2e::Station station = e2e::make_station(BUILD, std::string("stored_table_") + t.name);
+        std::string error;
+        std::unique_ptr<sim::Drive> drive = sim::drive_from_scenario(scenario(BUILD), &error);
+        ASSERT_TRUE(drive) << error;
+        std::vector<uint8_t> page(sim::BANK_PAGE_BYTES, 0);
+        if (t.page == 3) {
+            store_le32(page.data(), sim::RUNTIME_LIST_MAGIC_0);
+            store_le32(page.data() + 4, sim::RUNTIME_LIST_MAGIC_1);
+            store_le32(page.data() + 12, 1);
+            store_le32(page.data() + t.entry_at, t.entry);
+        } else {
+            store_le16(page.data(), 1);
+            store_le16(page.data() + t.entry_at, static_cast<uint16_t>(t.entry));
+        }
+        ASSERT_TRUE(e2e::store_block_zero_page(*drive, 2, t.page, page, false));
+        ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(station), &error)) << error;
+
+        const e2e::RunResult result = e2e::run(station, {"1"});
+        expect_no_violation(result);
+        EXPECT_EQ(result.exit_code, t.exit_code);
+        EXPECT_NE(without_line_numbers(result.out).find(t.console), std::string::npos) << result.out;
+        EXPECT_EQ(result.out.find("Installing zero page"), std::string::npos);
+        EXPECT_EQ(records_of(result), t.records);
     }
 }
 
