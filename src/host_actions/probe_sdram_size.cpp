@@ -5,6 +5,7 @@
 #include "host_actions/drive_register.h"
 #include "host_main/console.h"
 #include "host_main/fatal_error.h"
+#include "host_main/run_allocation.h"
 #include "host_main/station_log.h"
 #include "platform/memory.h"
 
@@ -35,14 +36,7 @@ uint32_t size_code_answered_by(uint8_t* sector) {
 }  // namespace
 
 uint32_t probe_sdram_size() {
-    auto* sector = static_cast<uint8_t*>(platform::aligned_allocate(512));
-    if (sector == nullptr) {
-        set_error_colour();
-        std::printf("ERROR: memory allocation failure\n");
-        restore_colour();
-        station_log_write(STATUS_FAIL, 0, 1, "Application Memory allocation error\n");
-        FATAL_ERROR();
-    }
+    uint8_t* sector = ALLOCATE_RUN_BUFFER(512);
     const uint32_t code = size_code_answered_by(sector);
     platform::aligned_release(sector);
     return code;

@@ -13,6 +13,7 @@
 #include "host_main/console.h"
 #include "host_main/factory_commands.h"
 #include "host_main/fatal_error.h"
+#include "host_main/run_allocation.h"
 #include "host_main/station_log.h"
 #include "host_mass_production/flash_test.h"
 #include "host_mass_production/run_buffers.h"
@@ -31,14 +32,7 @@ constexpr int ENCODED = 1;
 constexpr int COPIED = 1;
 
 uint8_t* allocate_cleared(size_t bytes) {
-    auto* buffer = static_cast<uint8_t*>(platform::aligned_allocate(bytes));
-    if (buffer == nullptr) {
-        set_error_colour();
-        std::printf("ERROR: memory allocation failure\n");
-        restore_colour();
-        station_log_write(STATUS_FAIL, 0, 1, "Application Memory allocation error\n");
-        FATAL_ERROR();
-    }
+    uint8_t* buffer = ALLOCATE_RUN_BUFFER(bytes);
     std::memset(buffer, 0, bytes);
     return buffer;
 }

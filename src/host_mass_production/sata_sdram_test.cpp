@@ -5,7 +5,9 @@
 #include "host_actions/controller_actions.h"
 #include "host_main/console.h"
 #include "host_main/fatal_error.h"
+#include "host_main/run_allocation.h"
 #include "host_main/station_log.h"
+#include "host_mass_production/drive_path.h"
 #include "host_mass_production/run_buffers.h"
 #include "host_mass_production/stages.h"
 #include "host_mass_production/work_block.h"
@@ -36,8 +38,8 @@ void report_failure(const char* console_line, const char* record) {
 }
 
 void open_drive(uint32_t drive_number) {
-    char path[40];
-    std::snprintf(path, sizeof path, "\\\\.\\PHYSICALDRIVE%u", drive_number);
+    char path[DRIVE_PATH_CHARS];
+    format_drive_path(drive_number, path);
     work->drive = platform::disk_open(path);
     if (work->drive == platform::INVALID_DISK_HANDLE) {
         char console_line[80];
@@ -66,11 +68,7 @@ void check_sdram_size(uint32_t drive_number, uint32_t size_code) {
 }
 
 void allocate_test_buffer() {
-    test_buffer = static_cast<uint8_t*>(platform::aligned_allocate(TEST_BUFFER_BYTES));
-    if (test_buffer == nullptr) {
-        report_failure("ERROR: memory allocation failure\n", "Application Memory allocation error\n");
-        FATAL_ERROR();
-    }
+    test_buffer = ALLOCATE_RUN_BUFFER(TEST_BUFFER_BYTES);
 }
 
 // One pattern per transfer: two 16-bit draws, the first in the high half.
