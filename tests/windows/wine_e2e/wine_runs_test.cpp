@@ -58,13 +58,19 @@ std::string windows_path(const std::string& unix_path) {
     return path;
 }
 
+enum class Start {
+    NEW_DRIVE,
+    DRIVE_BACK_FROM_FIELD,  // produced once, then aged in the field
+    DAMAGED_PROGRAM,        // one byte of the program file changed
+};
+
 struct Scenario {
     const char* name;
     uint32_t build;
     const char* scenario;
     std::vector<std::string> args;
     std::string input;
-    bool produced_and_aged;  // the drive comes back from the field after a first production
+    Start start;
 };
 
 class WineRuns : public testing::Test {
@@ -117,7 +123,7 @@ class WineRuns : public testing::Test {
 void prepare_drive(const Scenario& s, const e2e::Station& scratch, std::string* drive_path) {
     std::string error;
     ASSERT_TRUE(e2e::create_drive(scratch, s.scenario, &error)) << error;
-    if (s.produced_and_aged) {
+    if (s.start == Start::DRIVE_BACK_FROM_FIELD) {
         const e2e::RunResult first = e2e::run(scratch, s.args);
         ASSERT_EQ(first.exit_code, 0) << first.out;
         std::unique_ptr<sim::Drive> drive = sim::load_drive(e2e::drive_file(scratch), &error);
@@ -127,6 +133,14 @@ void prepare_drive(const Scenario& s, const e2e::Station& scratch, std::string* 
         ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(scratch), &error)) << error;
     }
     *drive_path = e2e::drive_file(scratch);
+}
+
+void damage(const fs::path& program) {
+    std::fstream file(program, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(fs::file_size(program) / 2));
+    const char byte = static_cast<char>(file.get() ^ 0x01);
+    file.seekp(static_cast<std::streamoff>(fs::file_size(program) / 2));
+    file.put(byte);
 }
 
 void expect_same_run(const e2e::RunResult& on_linux, const e2e::RunResult& on_windows,
@@ -151,41 +165,42 @@ TEST_F(WineRuns, WindowsProgramRunsAsItsLinuxTwin) {
          R"({"build": 1, "bad_block_density": {"per_mille": 3, "seed": 7}})",
          {"1"},
          "",
-         false},
-        {"largest_build", 5, R"({"build": 5})", {"2", "Sws-0001", "F2001"}, "", false},
+         Start::NEW_DRIVE},
+        {"largest_build", 5, R"({"build": 5})", {"2", "Sws-0001", "F2001"}, "", Start::NEW_DRIVE},
         {"nand_test",
          1,
          R"({"build": 1, "faults": [{"kind": "program_finds_bad", "bank": 1, "chip": "high", "block": 4000}]})",
          {"1", "L", "B1"},
          "",
-         false},
-        {"timing_test", 1, R"({"build": 1})", {"1", "T"}, "", false},
-        {"rework", 1, R"({"build": 1})", {"1"}, "y", true},
+         Start::NEW_DRIVE},
+        {"timing_test", 1, R"({"build": 1})", {"1", "T"}, "", Start::NEW_DRIVE},
+        {"rework", 1, R"({"build": 1})", {"1"}, "y", Start::DRIVE_BACK_FROM_FIELD},
         {"wrong_chip",
          1,
          R"({"build": 1, "ids": [{"bank": 9, "chip": "high", "id": "98 D7 D5 29 38"}]})",
          {"1"},
          "",
-         false},
+         Start::NEW_DRIVE},
         {"command_write_fails",
          1,
          R"({"build": 1, "faults": [{"kind": "link_write_fail", "sector": 0, "after": 3}]})",
          {"1"},
          "",
-         false},
+         Start::NEW_DRIVE},
         {"table_page_corrupted",
          1,
          R"({"build": 1, "faults": [{"kind": "read_differs", "bank": 2, "block": 0, "page": 0, "value": 10}]})",
          {"1"},
          "",
-         false},
+         Start::NEW_DRIVE},
         {"bootloader_corrupted",
          1,
          R"({"build": 1, "faults": [{"kind": "read_differs", "bank": 3, "block": 0, "page": 5, "value": 10}]})",
          {"1"},
          "",
-         false},
-        {"invalid_revision", 1, R"({"build": 1})", {"1", "F123456789"}, "", false},
+         Start::NEW_DRIVE},
+        {"invalid_revision", 1, R"({"build": 1})", {"1", "F123456789"}, "", Start::NEW_DRIVE},
+        {"damaged_program", 1, R"({"build": 1})", {"1"}, "", Start::DAMAGED_PROGRAM},
     };
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.name);
@@ -196,6 +211,10 @@ TEST_F(WineRuns, WindowsProgramRunsAsItsLinuxTwin) {
         const e2e::Station on_windows = plain_windows_station(s.build, name + "_windows");
         fs::copy_file(drive, e2e::drive_file(on_linux));
         fs::copy_file(drive, e2e::drive_file(on_windows));
+        if (s.start == Start::DAMAGED_PROGRAM) {
+            damage(fs::path(on_linux.dir) / "prodtool-sim");
+            damage(fs::path(on_windows.dir) / "prodtool-sim.exe");
+        }
 
         e2e::RunOptions linux_options;
         linux_options.input = s.input;
