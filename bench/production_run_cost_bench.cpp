@@ -1,0 +1,174 @@
+// Complete production runs of the reference build against the in-process
+// simulated drive: a new drive, the same drive reworked after field use, and
+// a new drive with the FTL fragmentation. Reported per run: the tool's own
+// CPU time (the process's CPU time less the time spent inside the drive
+// model) against the time the drive counts say a real drive would take
+// (model/run_cost.h). The tool must cost under 1% of the drive's time.
+//
+// The tool prints its progress on standard output; the figures go to
+// standard error.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "host_main/station_log.h"
+#include "host_mass_production/production_run.h"
+#include "host_mass_production/work_block.h"
+#include "model/drive.h"
+#include "model/field_use.h"
+#include "model/run_cost.h"
+#include "platform/clock.h"
+#include "platform/disk.h"
+#include "platform/memory.h"
+
+namespace {
+
+constexpr double TOOL_SHARE_LIMIT = 0.01;
+constexpr int64_t CALENDAR_START = 1700000000;
+
+std::unique_ptr<sim::Drive> drive;
+uint64_t position = 0;
+uint64_t virtual_ms = 0;
+std::chrono::steady_clock::duration in_drive{};
+
+// Times one call into the drive model.
+template <typename Call>
+bool timed(Call call) {
+    const auto start = std::chrono::steady_clock::now();
+    sim::set_time(*drive, virtual_ms);
+    const bool ok = call();
+    in_drive += std::chrono::steady_clock::now() - start;
+    return ok;
+}
+
+}  // namespace
+
+namespace platform {
+
+DiskHandle disk_open(const char*) {
+    position = 0;
+    return drive ? 1 : INVALID_DISK_HANDLE;
+}
+
+bool disk_set_position(DiskHandle, uint64_t byte_offset) {
+    position = byte_offset;
+    return true;
+}
+
+bool disk_read(DiskHandle, void* buffer, uint32_t bytes) {
+    const bool ok =
+        timed([&] { return sim::disk_read(*drive, position, static_cast<uint8_t*>(buffer), bytes); });
+    position += bytes;
+    return ok;
+}
+
+bool disk_write(DiskHandle, const void* buffer, uint32_t bytes) {
+    const bool ok =
+        timed([&] { return sim::disk_write(*drive, position, static_cast<const uint8_t*>(buffer), bytes); });
+    position += bytes;
+    return ok;
+}
+
+void disk_close(DiskHandle) {}
+
+int64_t calendar_seconds() {
+    return CALENDAR_START + static_cast<int64_t>(virtual_ms / 1000);
+}
+
+void sleep_milliseconds(uint32_t milliseconds) {
+    virtual_ms += milliseconds;
+}
+
+}  // namespace platform
+
+namespace {
+
+struct RunArgs {
+    bool operator_mode;
+    int32_t fragmentation;
+    int32_t bist_count;
+};
+
+constexpr RunArgs PLAIN_RUN = {false, 0, -1};
+
+// One production run as the program's entry makes it, on a fresh power cycle
+// of the drive. The tool's CPU time in seconds.
+double tool_seconds_of_run(const RunArgs& args) {
+    sim::power_on(*drive);
+    virtual_ms = 0;
+    in_drive = {};
+    const std::clock_t start = std::clock();
+    work = static_cast<WorkBlock*>(platform::pages_allocate(sizeof(WorkBlock)));
+    work->drive = platform::INVALID_DISK_HANDLE;
+    station_log_start(1);
+    production_run(1, args.operator_mode, false, args.fragmentation, args.bist_count);
+    station_log_finish();
+    platform::pages_release(work, sizeof(WorkBlock));
+    work = nullptr;
+    const double process = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    return process - std::chrono::duration<double>(in_drive).count();
+}
+
+void report(benchmark::State& state, double tool_s) {
+    const sim::ModeledTime drive_time = sim::modeled_time(drive->last_run);
+    state.counters["tool_cpu_s"] = tool_s;
+    state.counters["drive_s"] = drive_time.total_s;
+    state.counters["drive_nand_s"] = drive_time.nand_s;
+    state.counters["drive_waits_s"] = drive_time.waits_s;
+    state.counters["tool_share_%"] = 100 * tool_s / drive_time.total_s;
+    if (drive->boot_verdict != "would boot" || drive->violation_count != 0) {
+        state.SkipWithError(("the run did not produce the drive: " + drive->boot_verdict).c_str());
+    } else if (tool_s >= TOOL_SHARE_LIMIT * drive_time.total_s) {
+        state.SkipWithError("the tool costs 1% of the drive's time or more");
+    }
+}
+
+void BM_NewDrive(benchmark::State& state) {
+    for (auto _ : state) {
+        drive = sim::make_drive(1);
+        const double tool_s = tool_seconds_of_run(PLAIN_RUN);
+        state.SetIterationTime(tool_s);
+        report(state, tool_s);
+    }
+}
+
+void BM_ReworkedDrive(benchmark::State& state) {
+    for (auto _ : state) {
+        drive = sim::make_drive(1);
+        tool_seconds_of_run(PLAIN_RUN);
+        std::string log;
+        sim::age_in_field(*drive, 4, 1, &log);
+        const double tool_s = tool_seconds_of_run(PLAIN_RUN);
+        state.SetIterationTime(tool_s);
+        report(state, tool_s);
+    }
+}
+
+void BM_NewDriveWithFragmentation(benchmark::State& state) {
+    for (auto _ : state) {
+        drive = sim::make_drive(1);
+        const double tool_s = tool_seconds_of_run({true, 1, 0});
+        state.SetIterationTime(tool_s);
+        report(state, tool_s);
+    }
+}
+
+BENCHMARK(BM_NewDrive)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_ReworkedDrive)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_NewDriveWithFragmentation)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::ConsoleReporter reporter;
+    reporter.SetOutputStream(&std::cerr);
+    reporter.SetErrorStream(&std::cerr);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
