@@ -3,6 +3,7 @@
 // simdrive dump <drive file> <bank> <block> <page>
 // simdrive age <drive file> [<grown bad blocks> [<seed>]]
 // simdrive jumper <drive file> factory|normal
+// simdrive mount <dir> <drive file>...
 #include "tools/simdrive.h"
 
 #include <cstdio>
@@ -22,7 +23,8 @@ void usage() {
                  "       simdrive show <drive file>\n"
                  "       simdrive dump <drive file> <bank> <block> <page>\n"
                  "       simdrive age <drive file> [<grown bad blocks> [<seed>]]\n"
-                 "       simdrive jumper <drive file> factory|normal\n");
+                 "       simdrive jumper <drive file> factory|normal\n"
+                 "       simdrive mount <dir> <drive file>...\n");
 }
 
 int create(const std::string& path, const char* scenario_path) {
@@ -81,6 +83,9 @@ int main(int argc, char** argv) {
     }
     if (command == "jumper" && argc == 4) {
         return set_jumper(path, argv[3]);
+    }
+    if (command == "mount" && argc >= 4) {
+        return sim::mount_drives(path, std::vector<std::string>(argv + 3, argv + argc));
     }
     usage();
     return 2;

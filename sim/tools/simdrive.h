@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/drive.h"
 
@@ -12,5 +13,7 @@ int show_drive(const std::string& path);
 void show_last_run(const Drive& drive);
 int dump_page(const std::string& path, int argc, char** argv);
 int age_drive(const std::string& path, int argc, char** argv);
+// Serves the drive files in `dir` until it is unmounted (sim/fuse).
+int mount_drives(const std::string& dir, const std::vector<std::string>& files);
 
 }  // namespace sim
