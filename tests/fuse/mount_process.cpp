@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 namespace real_binary {
@@ -18,68 +17,31 @@ using Clock = std::chrono::steady_clock;
 constexpr auto POLL = std::chrono::milliseconds(50);
 constexpr int MOUNT_SECONDS = 10;
 constexpr int STOP_SECONDS = 10;
-constexpr int EXEC_FAILED = 127;
 
-void redirect(const std::string& path, int flags, int fd) {
-    const int opened = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (opened < 0 || ::dup2(opened, fd) < 0) {
-        ::_exit(EXEC_FAILED);
+// Waits at most `seconds`, then kills; false when it had to be killed.
+bool end_within(int pid, int seconds, int* code) {
+    bool ended = false;
+    *code = e2e::wait_process(pid, seconds, &ended);
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
     }
-}
-
-pid_t start(const e2e::Launch& launch) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(launch.program.c_str()));
-    for (const std::string& arg : launch.args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::chdir(launch.directory.c_str()) != 0) {
-            ::_exit(EXEC_FAILED);
-        }
-        redirect(launch.stdin_path, O_RDONLY, 0);
-        redirect(launch.stdout_path, O_WRONLY | O_CREAT | O_TRUNC, 1);
-        redirect(launch.stderr_path, O_WRONLY | O_CREAT | O_TRUNC, 2);
-        for (const auto& [name, value] : launch.env) {
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-        ::execvp(launch.program.c_str(), argv.data());
-        ::_exit(EXEC_FAILED);
-    }
-    return child;
-}
-
-// The child's exit code, or -1 when it has not ended (or not normally) by
-// the deadline.
-int wait_until(pid_t child, Clock::time_point deadline, bool* ended) {
-    for (;;) {
-        int status = 0;
-        if (::waitpid(child, &status, WNOHANG) == child) {
-            *ended = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (Clock::now() >= deadline) {
-            *ended = false;
-            return -1;
-        }
-        std::this_thread::sleep_for(POLL);
-    }
+    return ended;
 }
 
 void lazy_unmount(const std::string& dir) {
     const e2e::Launch launch{
         "/", "fusermount3", {"-u", "-z", "-q", dir}, "/dev/null", "/dev/null", "/dev/null", {}};
-    bool ended = false;
-    const pid_t child = start(launch);
-    if (child > 0) {
-        wait_until(child, Clock::now() + std::chrono::seconds(STOP_SECONDS), &ended);
-        if (!ended) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-        }
+    const int pid = e2e::start_process(launch);
+    int code = 0;
+    if (pid > 0) {
+        end_within(pid, STOP_SECONDS, &code);
     }
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 }  // namespace
@@ -98,18 +60,20 @@ Mount start_mount(const std::string& simdrive, const std::string& dir, const std
                   const std::string& log_path) {
     e2e::Launch launch{"/", simdrive, {"mount", dir}, "/dev/null", log_path, log_path, {}};
     launch.args.insert(launch.args.end(), files.begin(), files.end());
-    Mount mount{static_cast<int>(start(launch)), dir};
+    Mount mount{e2e::start_process(launch), dir};
     const std::string first = dir + "/" + files.front().substr(files.front().find_last_of('/') + 1);
     const auto deadline = Clock::now() + std::chrono::seconds(MOUNT_SECONDS);
-    struct stat st;
-    while (mount.pid > 0 && ::stat(first.c_str(), &st) != 0) {
+    while (mount.pid > 0 && !exists(first)) {
         bool ended = false;
-        if (Clock::now() >= deadline || (wait_until(mount.pid, Clock::now(), &ended), ended)) {
-            stop_mount(mount);
+        e2e::wait_process(mount.pid, 0, &ended);
+        if (ended) {
             mount.pid = -1;
-            break;
+            lazy_unmount(dir);
+        } else if (Clock::now() >= deadline) {
+            stop_mount(mount);
+        } else {
+            std::this_thread::sleep_for(POLL);
         }
-        std::this_thread::sleep_for(POLL);
     }
     return mount;
 }
@@ -120,11 +84,9 @@ bool stop_mount(Mount& mount) {
     }
     lazy_unmount(mount.dir);
     ::kill(mount.pid, SIGTERM);
-    bool ended = false;
-    wait_until(mount.pid, Clock::now() + std::chrono::seconds(STOP_SECONDS), &ended);
+    int code = 0;
+    const bool ended = end_within(mount.pid, STOP_SECONDS, &code);
     if (!ended) {
-        ::kill(mount.pid, SIGKILL);
-        ::waitpid(mount.pid, nullptr, 0);
         lazy_unmount(mount.dir);
     }
     mount.pid = -1;
@@ -132,15 +94,10 @@ bool stop_mount(Mount& mount) {
 }
 
 int run_with_deadline(const e2e::Launch& launch, int seconds) {
-    const pid_t child = start(launch);
-    if (child < 0) {
-        return -1;
-    }
-    bool ended = false;
-    const int code = wait_until(child, Clock::now() + std::chrono::seconds(seconds), &ended);
-    if (!ended) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
+    const int pid = e2e::start_process(launch);
+    int code = -1;
+    if (pid > 0 && !end_within(pid, seconds, &code)) {
+        code = -1;
     }
     return code;
 }

@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace e2e {
 
@@ -21,7 +24,7 @@ void redirect(const std::string& path, int flags, int fd) {
 
 }  // namespace
 
-int run_process(const Launch& launch) {
+int start_process(const Launch& launch) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(launch.program.c_str()));
     for (const std::string& arg : launch.args) {
@@ -29,9 +32,6 @@ int run_process(const Launch& launch) {
     }
     argv.push_back(nullptr);
     const pid_t child = ::fork();
-    if (child < 0) {
-        return -1;
-    }
     if (child == 0) {
         if (::chdir(launch.directory.c_str()) != 0) {
             ::_exit(EXEC_FAILED);
@@ -42,13 +42,39 @@ int run_process(const Launch& launch) {
         for (const auto& [name, value] : launch.env) {
             ::setenv(name.c_str(), value.c_str(), 1);
         }
-        ::execv(launch.program.c_str(), argv.data());
+        ::execvp(launch.program.c_str(), argv.data());
         ::_exit(EXEC_FAILED);
     }
+    return child < 0 ? -1 : child;
+}
+
+int wait_process(int pid, int seconds, bool* ended) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &status, seconds < 0 ? 0 : WNOHANG);
+        if (done == pid) {
+            *ended = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (done < 0 && errno != EINTR) {
+            *ended = true;
+            return -1;
+        }
+        if (seconds >= 0 && std::chrono::steady_clock::now() >= deadline) {
+            *ended = false;
+            return -1;
+        }
+        if (seconds >= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int run_process(const Launch& launch) {
+    const int child = start_process(launch);
+    bool ended = false;
+    return child < 0 ? -1 : wait_process(child, -1, &ended);
 }
 
 }  // namespace e2e

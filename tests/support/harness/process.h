@@ -19,4 +19,11 @@ struct Launch {
 // The exit code, or -1 when the program could not start or did not exit.
 int run_process(const Launch& launch);
 
+// Starts the program without waiting: its process id, or -1.
+int start_process(const Launch& launch);
+
+// Waits for a started program at most `seconds` (-1: for ever). The exit
+// code, or -1 when it ended otherwise or, with `ended` false, not yet.
+int wait_process(int pid, int seconds, bool* ended);
+
 }  // namespace e2e
