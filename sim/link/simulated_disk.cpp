@@ -48,7 +48,8 @@ std::string drive_file_path(const char* drive_path) {
 
 bool attach(const std::string& path) {
     if (attached.drive && attached.path == path) {
-        return true;
+        // A drive that drops off the link while it restarts is not found again.
+        return !sim::fault_fires(*attached.drive, sim::FaultKind::reopen_fail, {});
     }
     save_attached();
     std::string error;

@@ -53,6 +53,11 @@ bool disk_read(Drive& drive, uint64_t offset, uint8_t* data, uint32_t bytes) {
     }
     settle(drive);
     sdram_load(drive, SDRAM_BASE + static_cast<uint32_t>(offset), data, bytes);
+    // The link delivers other bytes than the SDRAM holds.
+    if (const Fault* differs =
+            fault_fires(drive, FaultKind::link_read_differs, {.sector = static_cast<int64_t>(offset / SECTOR)})) {
+        data[differs->value % bytes] ^= 0x01;
+    }
     drive.counters.sectors_read += bytes / SECTOR;
     count_transfer(drive);
     drive.last_run.sectors_read += bytes / SECTOR;

@@ -105,6 +105,8 @@ enum class FaultKind : uint32_t {
     program_errors,
     program_finds_bad,
     timing_errors,
+    link_read_differs,
+    reopen_fail,
 };
 
 inline constexpr int32_t ANY = -1;

@@ -28,6 +28,8 @@ constexpr KindName KIND_NAMES[] = {
     {FaultKind::program_errors, "program_errors"},
     {FaultKind::program_finds_bad, "program_finds_bad"},
     {FaultKind::timing_errors, "timing_errors"},
+    {FaultKind::link_read_differs, "link_read_differs"},
+    {FaultKind::reopen_fail, "reopen_fail"},
 };
 
 bool matches(int64_t wanted, int64_t here) {

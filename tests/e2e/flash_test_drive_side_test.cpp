@@ -206,4 +206,16 @@ TEST(FlashTestDriveSide, TransfersToAndFromTheTestProgramThatFail) {
     EXPECT_EQ(records_of(results), records_until_flash_test_start());
 }
 
+TEST(FlashTestDriveSide, ADriveThatIsNotFoundAgainAfterTheTestEndsTheRun) {
+    const e2e::RunResult result =
+        run_on_new_drive(BUILD, "reopen_fails",
+                         scenario(BUILD, ", \"faults\": [{\"kind\": \"reopen_fail\"}]"), {"1", "L", "B1"});
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_TRUE(without_line_numbers(result.out)
+                    .ends_with("\nERROR: cannot open target drive \\\\.\\PHYSICALDRIVE1\n"
+                               "error at src/host_mass_production/drive_side_test.cpp N\n"))
+        << result.out;
+    EXPECT_EQ(records_of(result), failed_run_records(2, "Cannot open target drive"));
+}
+
 }  // namespace

@@ -196,6 +196,12 @@ TEST(SataAndModuleStages, SataSdramTestFailuresEndTheRun) {
          "",
          SDRAM_SIZE + "SATA/SDRAM test 20%\rERROR: SATA/SDRAM test failure (READ protocol error)\n" + at,
          then(SATA_TEST_STARTED, {write(0, 4, "READ protocol error"), FINALIZE})},
+        {"data_corrupted",
+         ", \"faults\": [{\"kind\": \"link_read_differs\", \"sector\": 4993, \"value\": 700, \"times\": 1}]",
+         {"1"},
+         "",
+         SDRAM_SIZE + "SATA/SDRAM test 20%\rERROR: SATA/SDRAM test failure (data corruption)\n" + at,
+         then(SATA_TEST_STARTED, {write(0, 4, "Data corruption error"), FINALIZE})},
     });
 }
 
