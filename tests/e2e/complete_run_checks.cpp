@@ -31,7 +31,6 @@ constexpr uint32_t CALIBRATION_PAGE = 6;
 constexpr uint32_t FIRMWARE_PAGE = 9;
 constexpr uint32_t STAMP_BYTES = 1500;
 constexpr uint32_t IMAGE_PAGE = 2048;
-constexpr uint32_t ENCODED_SLOT = 2560;
 constexpr uint32_t ENCODED_BYTES = 2160;
 constexpr uint32_t PAIRS = 4096;
 constexpr uint32_t PAIR_PAGE = 16384;
