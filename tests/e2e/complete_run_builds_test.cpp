@@ -9,6 +9,8 @@
 #include "complete_run_checks.h"
 #include "drive_contents.h"
 #include "model/field_use.h"
+#include "model/scenario.h"
+#include "model/verdict.h"
 
 namespace {
 
@@ -111,6 +113,51 @@ TEST(CompleteRun, NewDriveThenTheSameDriveReworkedOnEveryBuild) {
         for (const sim::Fault& fault : reworked.drive->faults) {
             EXPECT_EQ(fault.fired, 0u) << "grown bad block " << fault.block << " was erased";
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A drive whose first expected bank holds user data and whose other banks are
+// new: the first bank is reworked, the others are scanned, and the operator
+// is asked to move the jumper.
+TEST(CompleteRun, MixedDriveOnEveryBuild) {
+    for (const uint32_t build : e2e::built_builds()) {
+        SCOPED_TRACE("build " + std::to_string(build));
+        const BuildFacts& facts = facts_of(build);
+        const uint32_t used_bank = bank_of_index(facts, 0);
+        const e2e::Station station = e2e::make_station(build, "mixed_run_b" + std::to_string(build));
+        std::string error;
+        std::unique_ptr<sim::Drive> drive = sim::drive_from_scenario(scenario(build), &error);
+        ASSERT_TRUE(drive) << error;
+        const std::vector<uint8_t> user_data(sim::BANK_PAGE_BYTES, 0x5A);
+        ASSERT_EQ(sim::program_bank_page(*drive, used_bank, 3000, 3000, 0, user_data.data(),
+                                         sim::BANK_PAGE_BYTES, 0),
+                  0);
+        ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(station), &error)) << error;
+
+        const e2e::RunResult result = e2e::run(station, {"1"});
+        expect_complete(result);
+        expect_no_violation(result);
+        char blank_check[64];
+        std::snprintf(blank_check, sizeof blank_check, "bank %02u(%c%u)..NOT blank\n", used_bank,
+                      static_cast<char>('A' + used_bank % 4), used_bank / 4);
+        EXPECT_NE(result.out.find(blank_check), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("WARNING: The NAND Flash is not clean (being reworked) !!!\n"),
+                  std::string::npos);
+        EXPECT_NE(result.out.find("scanning initial bad blocks\n"), std::string::npos);
+        EXPECT_TRUE(result.out.ends_with(INSTALLED + JUMPER_BOX)) << result.out;
+        InstalledTables no_bad_blocks;
+        no_bad_blocks.initial.resize(sim::BANK_POSITIONS);
+        no_bad_blocks.runtime.resize(sim::BANK_POSITIONS);
+        EXPECT_EQ(tables_on_drive(*result.drive).initial, no_bad_blocks.initial);
+        EXPECT_EQ(tables_on_drive(*result.drive).runtime, no_bad_blocks.runtime);
+        expect_installed(*result.drive, facts, no_bad_blocks);
+        EXPECT_FALSE(e2e::page_programmed(*result.drive, used_bank, 3000, 0, false))
+            << "the user data is erased";
+        EXPECT_EQ(result.drive->boot_verdict, sim::WOULD_BOOT);
     }
 }
 
