@@ -3,13 +3,15 @@
 // that is not set; a missing file is a missing drive. The file is loaded at
 // the first open and written back at every close and at process exit (a
 // fatal error ends the process without closing). Closing and reopening in one
-// run keeps the drive powered: its SDRAM and modes stay as they were.
+// run keeps the drive powered: its SDRAM and modes stay as they were. An
+// interrupted run saves it too (link/interruption.h).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "link/interruption.h"
 #include "link/virtual_clock.h"
 #include "model/drive.h"
 #include "platform/disk.h"
@@ -32,10 +34,12 @@ void save_attached() {
     if (!attached.drive) {
         return;
     }
+    sim_link::hold_interruptions();
     std::string error;
     if (!sim::save_drive(*attached.drive, attached.path, &error)) {
         std::fprintf(stderr, "simulated drive: %s\n", error.c_str());
     }
+    sim_link::release_interruptions();
 }
 
 std::string drive_file_path(const char* drive_path) {
@@ -64,6 +68,8 @@ bool attach(const std::string& path) {
         return false;
     }
     static const bool registered = std::atexit(save_attached) == 0;
+    static const bool registered_for_interruption = (sim_link::save_on_quick_exit(save_attached), true);
+    (void)registered_for_interruption;
     (void)registered;
     ++drive->counters.power_ons;
     attached.drive = std::move(drive);
@@ -101,7 +107,11 @@ bool disk_read(DiskHandle disk, void* buffer, uint32_t bytes) {
         return false;
     }
     sim::set_time(*attached.drive, sim::virtual_milliseconds());
-    if (!sim::disk_read(*attached.drive, attached.position, static_cast<uint8_t*>(buffer), bytes)) {
+    sim_link::hold_interruptions();
+    const bool read =
+        sim::disk_read(*attached.drive, attached.position, static_cast<uint8_t*>(buffer), bytes);
+    sim_link::release_interruptions();
+    if (!read) {
         return false;
     }
     attached.position += bytes;
@@ -113,7 +123,11 @@ bool disk_write(DiskHandle disk, const void* buffer, uint32_t bytes) {
         return false;
     }
     sim::set_time(*attached.drive, sim::virtual_milliseconds());
-    if (!sim::disk_write(*attached.drive, attached.position, static_cast<const uint8_t*>(buffer), bytes)) {
+    sim_link::hold_interruptions();
+    const bool written =
+        sim::disk_write(*attached.drive, attached.position, static_cast<const uint8_t*>(buffer), bytes);
+    sim_link::release_interruptions();
+    if (!written) {
         return false;
     }
     attached.position += bytes;

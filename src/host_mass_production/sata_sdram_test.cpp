@@ -37,17 +37,29 @@ void report_failure(const char* console_line, const char* record) {
     station_log_write(STATUS_FAIL, 0, 1, "%s", record);
 }
 
+// The console line names the drive path, the record the drive number.
+void report_open_failure(const char* console_format, const char* record_format, const char* path,
+                         uint32_t drive_number) {
+    char console_line[100];
+    char record[100];
+    std::snprintf(console_line, sizeof console_line, console_format, path);
+    std::snprintf(record, sizeof record, record_format, static_cast<int>(drive_number));
+    report_failure(console_line, record);
+}
+
 void open_drive(uint32_t drive_number) {
     char path[DRIVE_PATH_CHARS];
     format_drive_path(drive_number, path);
     work->drive = platform::disk_open(path);
+    if (work->drive == platform::REFUSED_DISK_HANDLE) {
+        report_open_failure("ERROR: target drive %s is in use by this station\n",
+                            "Target drive is in use by this station.\nTarget drive number = %d\n", path,
+                            drive_number);
+        FATAL_ERROR();
+    }
     if (work->drive == platform::INVALID_DISK_HANDLE) {
-        char console_line[80];
-        char record[80];
-        std::snprintf(console_line, sizeof console_line, "ERROR: cannot open target drive %s\n", path);
-        std::snprintf(record, sizeof record, "Cannot open target drive.\nTarget drive number = %d\n",
-                      static_cast<int>(drive_number));
-        report_failure(console_line, record);
+        report_open_failure("ERROR: cannot open target drive %s\n",
+                            "Cannot open target drive.\nTarget drive number = %d\n", path, drive_number);
         FATAL_ERROR();
     }
 }

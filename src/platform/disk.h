@@ -9,10 +9,32 @@ namespace platform {
 using DiskHandle = std::intptr_t;
 inline constexpr DiskHandle INVALID_DISK_HANDLE = -1;
 
+// disk_open's answer for a disk the station itself uses, which the tool must
+// never write: a disk that holds a mounted file system (on it or on one of
+// its partitions), the disk the running system stands on, or a disk the
+// system holds otherwise (swap, RAID, volume manager). A drive in factory mode
+// presents its SDRAM and holds none of these, so it is never refused. The
+// reason goes to the diagnostics channel (platform/debug_output.h).
+//
+// POSIX: the path is resolved through its links; a regular file is never
+// refused. For a block device, the device numbers of the disk and of its
+// partitions (/sys/dev/block/<major>:<minor>/<partition>/dev) are compared
+// with every mounted file system's in /proc/self/mountinfo (by the device
+// number and by the source device), and with the device of "/", following
+// stacked devices down through their slaves; a disk that passes is opened
+// with O_EXCL, which the kernel refuses (EBUSY) while it holds the disk.
+// Windows: IOCTL_STORAGE_GET_DEVICE_NUMBER gives the drive's disk number;
+// every volume (FindFirstVolume/FindNextVolume) that has a mount point or a
+// drive letter, and the system volume (the volume of GetSystemDirectory and of
+// the page files), is asked IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, and any
+// extent on that disk number refuses the drive.
+inline constexpr DiskHandle REFUSED_DISK_HANDLE = -2;
+
 // Opens the drive named by its Windows path text "\\.\PHYSICALDRIVE<n>" for
 // reading and writing, shared, existing device only. On POSIX the drive is
 // $PRODTOOL_DEVICE_DIR/PHYSICALDRIVE<n>, or /dev/PHYSICALDRIVE<n> when the
-// variable is not set. Returns INVALID_DISK_HANDLE on failure.
+// variable is not set. Returns REFUSED_DISK_HANDLE for a disk of the station
+// (above), INVALID_DISK_HANDLE on any other failure.
 DiskHandle disk_open(const char* drive_path);
 
 bool disk_set_position(DiskHandle disk, uint64_t byte_offset);

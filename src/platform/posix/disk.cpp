@@ -1,11 +1,15 @@
 #include "platform/disk.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/debug_output.h"
+#include "platform/posix/station_disk.h"
 
 namespace platform {
 
@@ -26,6 +30,13 @@ bool posix_drive_path(const char* drive_path, char* out, size_t capacity) {
     return length > 0 && static_cast<size_t>(length) < capacity;
 }
 
+DiskHandle refuse(const char* drive_path, const char* path, const char* reason) {
+    char text[4800];
+    std::snprintf(text, sizeof text, "refused %s (%s): %s\n", drive_path, path, reason);
+    debug_output(text);
+    return REFUSED_DISK_HANDLE;
+}
+
 }  // namespace
 
 DiskHandle disk_open(const char* drive_path) {
@@ -33,8 +44,18 @@ DiskHandle disk_open(const char* drive_path) {
     if (!posix_drive_path(drive_path, path, sizeof path)) {
         return INVALID_DISK_HANDLE;
     }
-    // Existing device only (no O_CREAT); unbuffered and write-through.
-    const int fd = ::open(path, O_RDWR | O_DIRECT | O_SYNC | O_CLOEXEC);
+    char reason[600];
+    if (is_station_disk(path, reason, sizeof reason)) {
+        return refuse(drive_path, path, reason);
+    }
+    // Existing device only (no O_CREAT); unbuffered and write-through. A
+    // block device is claimed for the run: the kernel refuses the claim while
+    // it holds the disk, and nothing mounts it while the tool writes.
+    const int exclusive = is_block_device(path) ? O_EXCL : 0;
+    const int fd = ::open(path, O_RDWR | O_DIRECT | O_SYNC | O_CLOEXEC | exclusive);
+    if (fd < 0 && exclusive != 0 && errno == EBUSY) {
+        return refuse(drive_path, path, "the system holds it (swap, RAID or a volume manager)");
+    }
     return fd < 0 ? INVALID_DISK_HANDLE : fd;
 }
 

@@ -1,6 +1,8 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +71,14 @@ int wait_process(int pid, int seconds, bool* ended) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
+}
+
+bool signal_process(int pid, int signal_number) {
+    return ::kill(pid, signal_number) == 0;
+}
+
+bool make_named_pipe(const std::string& path) {
+    return ::mkfifo(path.c_str(), 0600) == 0;
 }
 
 int run_process(const Launch& launch) {

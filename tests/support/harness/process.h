@@ -26,4 +26,11 @@ int start_process(const Launch& launch);
 // code, or -1 when it ended otherwise or, with `ended` false, not yet.
 int wait_process(int pid, int seconds, bool* ended);
 
+// Sends the signal to a started program; false when it cannot be sent.
+bool signal_process(int pid, int signal_number);
+
+// A named pipe at `path`: a program given it as standard input waits for
+// input until the writer closes it, as at a console nobody answers.
+bool make_named_pipe(const std::string& path);
+
 }  // namespace e2e
