@@ -25,7 +25,7 @@ void set_time(Drive& drive, uint64_t now_ms) {
 }
 
 bool disk_write(Drive& drive, uint64_t offset, const uint8_t* data, uint32_t bytes) {
-    if (!transfer_valid(offset, bytes) ||
+    if (!transfer_valid(offset, bytes) || transfer_fault_fires(drive) ||
         fault_fires(drive, FaultKind::link_write_fail, {.sector = static_cast<int64_t>(offset / SECTOR)})) {
         return false;
     }
@@ -47,15 +47,15 @@ bool disk_write(Drive& drive, uint64_t offset, const uint8_t* data, uint32_t byt
 }
 
 bool disk_read(Drive& drive, uint64_t offset, uint8_t* data, uint32_t bytes) {
-    if (!transfer_valid(offset, bytes) ||
+    if (!transfer_valid(offset, bytes) || transfer_fault_fires(drive) ||
         fault_fires(drive, FaultKind::link_read_fail, {.sector = static_cast<int64_t>(offset / SECTOR)})) {
         return false;
     }
     settle(drive);
     sdram_load(drive, SDRAM_BASE + static_cast<uint32_t>(offset), data, bytes);
     // The link delivers other bytes than the SDRAM holds.
-    if (const Fault* differs =
-            fault_fires(drive, FaultKind::link_read_differs, {.sector = static_cast<int64_t>(offset / SECTOR)})) {
+    if (const Fault* differs = fault_fires(drive, FaultKind::link_read_differs,
+                                           {.sector = static_cast<int64_t>(offset / SECTOR)})) {
         data[differs->value % bytes] ^= 0x01;
     }
     drive.counters.sectors_read += bytes / SECTOR;

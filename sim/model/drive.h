@@ -107,6 +107,7 @@ enum class FaultKind : uint32_t {
     timing_errors,
     link_read_differs,
     reopen_fail,
+    link_transfer_fail,
 };
 
 inline constexpr int32_t ANY = -1;
@@ -305,6 +306,10 @@ struct FaultSite {
 };
 // The fault of this kind that fires here, or null. Counts the firing.
 const Fault* fault_fires(Drive& drive, FaultKind kind, const FaultSite& site);
+// A link_transfer_fail fault for the disk transfer now asked for: the
+// value-th of the power cycle (the first is 1), counting those that went
+// through. Counts the firing.
+bool transfer_fault_fires(Drive& drive);
 const char* fault_kind_name(FaultKind kind);
 bool fault_kind_from_name(std::string_view name, FaultKind* kind);
 

@@ -30,6 +30,7 @@ constexpr KindName KIND_NAMES[] = {
     {FaultKind::timing_errors, "timing_errors"},
     {FaultKind::link_read_differs, "link_read_differs"},
     {FaultKind::reopen_fail, "reopen_fail"},
+    {FaultKind::link_transfer_fail, "link_transfer_fail"},
 };
 
 bool matches(int64_t wanted, int64_t here) {
@@ -52,6 +53,18 @@ const Fault* fault_fires(Drive& drive, FaultKind kind, const FaultSite& site) {
         }
     }
     return nullptr;
+}
+
+bool transfer_fault_fires(Drive& drive) {
+    const uint64_t transfer = drive.power.run_counted ? drive.last_run.transfers + 1 : 1;
+    for (Fault& fault : drive.faults) {
+        if (fault.kind == FaultKind::link_transfer_fail && transfer >= fault.value &&
+            (fault.times == 0 || fault.fired < fault.times)) {
+            ++fault.fired;
+            return true;
+        }
+    }
+    return false;
 }
 
 const char* fault_kind_name(FaultKind kind) {
