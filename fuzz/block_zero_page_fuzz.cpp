@@ -1,0 +1,26 @@
+// A reworked drive's block zero: every page the tool reads back (the stored
+// scan list, the runtime list and the bad-block records) holds the fuzzed
+// page, merged into the bank tables of every expected bank.
+#include <cstdint>
+
+#include "host_actions/bad_block_lists.h"
+#include "host_actions/bank_geometry.h"
+#include "support/fuzz_run.h"
+
+namespace {
+
+void load_stored_tables() {
+    find_scan_lists(true);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > BANK_PAGE_BYTES) {
+        return -1;
+    }
+    start_fuzz_run();
+    serve_at_data_window(data, size);
+    run_to_fatal_end(load_stored_tables);
+    return 0;
+}
