@@ -16,11 +16,5 @@ void load_stored_tables() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > BANK_PAGE_BYTES) {
-        return -1;
-    }
-    start_fuzz_run();
-    serve_at_data_window(data, size);
-    run_to_fatal_end(load_stored_tables);
-    return 0;
+    return run_on_data_window(data, size, BANK_PAGE_BYTES, load_stored_tables);
 }

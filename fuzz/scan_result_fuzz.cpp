@@ -23,14 +23,8 @@ void scan_every_expected_bank() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > SCAN_RESULT_SECTORS * SECTOR_BYTES) {
-        return -1;
-    }
     if (result_buffer == nullptr) {
         result_buffer = static_cast<uint8_t*>(platform::aligned_allocate(SCAN_RESULT_SECTORS * SECTOR_BYTES));
     }
-    start_fuzz_run();
-    serve_at_data_window(data, size);
-    run_to_fatal_end(scan_every_expected_bank);
-    return 0;
+    return run_on_data_window(data, size, SCAN_RESULT_SECTORS * SECTOR_BYTES, scan_every_expected_bank);
 }

@@ -15,11 +15,5 @@ void read_back_stamp() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > BANK_PAGE_BYTES) {
-        return -1;
-    }
-    start_fuzz_run();
-    serve_at_data_window(data, size);
-    run_to_fatal_end(read_back_stamp);
-    return 0;
+    return run_on_data_window(data, size, BANK_PAGE_BYTES, read_back_stamp);
 }

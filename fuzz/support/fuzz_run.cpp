@@ -19,6 +19,13 @@ namespace {
 std::jmp_buf fatal_end;
 bool in_run = false;
 
+void serve_at_data_window(const uint8_t* data, size_t size) {
+    std::vector<uint8_t>& source = recording_disk.read_source;
+    const size_t start = size_t{DATA_WINDOW_SECTOR} * SECTOR_BYTES;
+    source.assign(start + size, 0);
+    std::memcpy(source.data() + start, data, size);
+}
+
 }  // namespace
 
 // The tool's fatal tail, without the end of the process.
@@ -42,13 +49,6 @@ void start_fuzz_run() {
     clear_log_buffer();
 }
 
-void serve_at_data_window(const uint8_t* data, size_t size) {
-    std::vector<uint8_t>& source = recording_disk.read_source;
-    const size_t start = size_t{DATA_WINDOW_SECTOR} * SECTOR_BYTES;
-    source.assign(start + size, 0);
-    std::memcpy(source.data() + start, data, size);
-}
-
 bool run_to_fatal_end(void (*step)()) {
     in_run = true;
     // Nothing in `step`'s frames needs its destructors: the tool holds no
@@ -60,4 +60,14 @@ bool run_to_fatal_end(void (*step)()) {
     step();
     in_run = false;
     return true;
+}
+
+int run_on_data_window(const uint8_t* data, size_t size, size_t largest, void (*step)()) {
+    if (size > largest) {
+        return -1;
+    }
+    start_fuzz_run();
+    serve_at_data_window(data, size);
+    run_to_fatal_end(step);
+    return 0;
 }

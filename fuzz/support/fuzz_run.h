@@ -12,9 +12,10 @@
 // a drive whose reads return zeros.
 void start_fuzz_run();
 
-// Reads of the data window (sector 2048 on) return `size` bytes of `data`,
-// zeros beyond them.
-void serve_at_data_window(const uint8_t* data, size_t size);
-
 // Calls `step`; true when it returned, false when the tool ended fatally.
 bool run_to_fatal_end(void (*step)());
+
+// The whole of a drive target: an input of at most `largest` bytes served
+// at the data window (sector 2048 on, zeros beyond it) to `step`, run to its end in a fresh run. The result
+// is libFuzzer's (-1: the input is not kept).
+int run_on_data_window(const uint8_t* data, size_t size, size_t largest, void (*step)());
