@@ -21,7 +21,7 @@ TEST(BootVerdict, UnscramblesWithTheSectorsSeed) {
     };
     const Case cases[] = {
         {"its seed", 0x1157, true},
-        {"only 15 bits of the seed count", 0x9157, true},
+        {"only 15 bits of a seed count", 0x9157, true},
         {"another seed", 0x3485, false},
     };
     for (const Case& c : cases) {

@@ -35,7 +35,7 @@ constexpr std::array<uint16_t, PARITY_WORDS> PARITY_MASK = {
     0x86C1, 0x64E2, 0x341B, 0xFC60, 0x426F, 0x94EF, 0x7EEC, 0xD8B3, 0xBDDE, 0x1781, 0x2864, 0xE4A3, 0x96D2};
 
 // XORs the sector's words with the mask stream of the 15-bit shift register
-// started from the seed; seed 0 leaves them unchanged. `scrambled` may be
+// started from `seed`; seed 0 leaves them unchanged. `scrambled` may be
 // `words` itself.
 void scramble_sector(const uint16_t* words, uint16_t seed, uint16_t* scrambled);
 

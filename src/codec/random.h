@@ -1,6 +1,6 @@
 // The tool's one random generator: a RANROT-W stream shared by the whole
 // process. Its users rely on exact, repeatable values: the SDRAM test
-// regenerates its patterns from the seed, and check words, the unlock sector
+// regenerates its patterns from their seed, and check words, the unlock sector
 // and the calibration pattern reach the drive.
 #pragma once
 

@@ -11,7 +11,7 @@ inline constexpr uint32_t CALIBRATION_PAGE_BYTES = 8192;
 inline constexpr uint32_t CALIBRATION_PATTERN_BYTES = CALIBRATION_PAGES * CALIBRATION_PAGE_BYTES;
 
 // Fills CALIBRATION_PATTERN_BYTES of buffer. Restarts the random generator
-// with the seed.
+// with `seed`.
 void make_calibration_pattern(uint32_t seed, uint8_t* buffer);
 
 // Makes the pattern from the current time and writes it to block zero of
