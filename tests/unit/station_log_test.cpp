@@ -1,5 +1,4 @@
 #include "host_main/station_log.h"
-#include "platform/library.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "host_main/command_channel.h"
+#include "platform/library.h"
 #include "support/captured_exit.h"
 #include "support/station_records.h"
 #include "support/work_block_fixture.h"
