@@ -107,6 +107,7 @@ enum class FaultKind : uint32_t {
     timing_errors,
     link_read_differs,
     reopen_fail,
+    program_hangs,
     link_transfer_fail,
 };
 

@@ -30,6 +30,7 @@ constexpr KindName KIND_NAMES[] = {
     {FaultKind::timing_errors, "timing_errors"},
     {FaultKind::link_read_differs, "link_read_differs"},
     {FaultKind::reopen_fail, "reopen_fail"},
+    {FaultKind::program_hangs, "program_hangs"},
     {FaultKind::link_transfer_fail, "link_transfer_fail"},
 };
 

@@ -164,6 +164,11 @@ void test_program_refresh(Drive& drive) {
         return;
     }
     const uint64_t elapsed = drive.power.now_ms - run.start_ms;
+    // A hung program leaves its last status as it was.
+    const Fault* hang = fault_fires(drive, FaultKind::program_hangs, {});
+    if (hang != nullptr && elapsed >= hang->value) {
+        return;
+    }
     const uint64_t phase = elapsed / phase_ms(run);
     const bool complete = phase >= phase_count(run);
     uint32_t record[RECORD_WORDS] = {run.kind, run.count, MAGIC};

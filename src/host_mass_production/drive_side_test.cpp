@@ -28,6 +28,9 @@ constexpr uint32_t REQUEST_SECTORS = 3;
 constexpr uint32_t STATUS_SECTOR = DATA_WINDOW_SECTOR;
 constexpr uint32_t TIMING_RESULT_SECTORS = 2;
 constexpr unsigned LAST_BLOCK = 8191;
+constexpr uint32_t PROGRESS_POLL_MS = 2000;
+// Far longer than the program takes for one block in any state.
+constexpr uint32_t STALL_LIMIT_MS = 30 * 60 * 1000;
 
 void start_test_program(uint8_t* data_buffer) {
     std::memcpy(data_buffer, test_program, test_program_length);
@@ -120,14 +123,25 @@ bool show_progress(const uint8_t* status, bool timing_test, bool* errors_seen) {
 // answers wrongly.
 bool watch_progress(bool timing_test, uint8_t* data_buffer, bool* errors_seen) {
     platform::sleep_milliseconds(2000);
+    uint8_t last_status[4 * RECORD_CORRECTABLE] = {};
+    uint32_t polls_without_progress = 0;
     for (;;) {
-        platform::sleep_milliseconds(2000);
+        platform::sleep_milliseconds(PROGRESS_POLL_MS);
         RECV_FROM_DEVICE(STATUS_SECTOR, data_buffer, 1);
         if (!show_progress(data_buffer, timing_test, errors_seen)) {
             return false;
         }
         if (record_word(data_buffer, RECORD_STATE) == STATE_COMPLETE) {
             return true;
+        }
+        // A program whose state, block, error count and read cycle stand
+        // still has hung: the station must not wait for it for ever.
+        const bool progressed = std::memcmp(last_status, data_buffer, sizeof last_status) != 0;
+        std::memcpy(last_status, data_buffer, sizeof last_status);
+        polls_without_progress = progressed ? 0 : polls_without_progress + 1;
+        if (polls_without_progress * PROGRESS_POLL_MS >= STALL_LIMIT_MS) {
+            std::fprintf(stderr, "\nno progress from device\n");
+            return false;
         }
     }
 }

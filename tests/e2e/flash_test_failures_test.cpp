@@ -134,6 +134,13 @@ TEST(FlashTestFailures, EachFailureEndsTheRunWithItsLinesRecordAndDumps) {
          "NAND Flash test\nFlash test fail\n",
          {},
          "wrong response from device\n"},
+        {"test_program_that_stops_making_progress",
+         fault("\"kind\": \"program_hangs\", \"value\": 9000"),
+         {"1", "L", "B1"},
+         "NAND Flash test\nwait..\r\nERROR: NAND Flash test failed\n" + DRIVE_SIDE_AT,
+         "NAND Flash test\nFlash test fail\n",
+         {},
+         "\nno progress from device\n"},
     };
     for (const FlashTestFailure& f : failures) {
         SCOPED_TRACE(f.name);
