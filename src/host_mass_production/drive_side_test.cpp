@@ -13,6 +13,7 @@
 #include "host_main/station_log.h"
 #include "host_mass_production/drive_path.h"
 #include "host_mass_production/flash_test_record.h"
+#include "host_mass_production/test_program_status.h"
 #include "host_mass_production/timing_report.h"
 #include "host_mass_production/work_block.h"
 #include "images/embedded_images.h"
@@ -25,12 +26,6 @@ namespace {
 
 constexpr uint32_t PROGRAM_PAYLOAD_SECTORS = 10;
 constexpr uint32_t REQUEST_SECTORS = 3;
-constexpr uint32_t STATUS_SECTOR = DATA_WINDOW_SECTOR;
-constexpr uint32_t TIMING_RESULT_SECTORS = 2;
-constexpr unsigned LAST_BLOCK = 8191;
-constexpr uint32_t PROGRESS_POLL_MS = 2000;
-// Far longer than the program takes for one block in any state.
-constexpr uint32_t STALL_LIMIT_MS = 30 * 60 * 1000;
 
 void start_test_program(uint8_t* data_buffer) {
     std::memcpy(data_buffer, test_program, test_program_length);
@@ -65,96 +60,12 @@ void upload_tables_and_request(uint32_t kind, uint32_t count, uint8_t* data_buff
     upload_sectors(data_buffer, REQUEST_SECTORS);
 }
 
-// One progress line on standard error; false when the status is not the
-// program's.
-bool show_progress(const uint8_t* status, bool timing_test, bool* errors_seen) {
-    const uint32_t magic = record_word(status, RECORD_MAGIC);
-    if (magic != FLASH_TEST_MAGIC) {
-        std::fprintf(stderr, "wrong response from device, %u\n", magic);
-        return false;
-    }
-    const uint32_t state = record_word(status, RECORD_STATE);
-    const unsigned block = record_word(status, RECORD_BLOCK);
-    const uint32_t total_errors = record_word(status, RECORD_TOTAL_ERRORS);
-    const bool in_error_colour = !timing_test && total_errors != 0;
-    if (in_error_colour) {
-        set_error_colour();
-        *errors_seen = true;
-    }
-    switch (state) {
-        case STATE_ERASE:
-            std::fprintf(stderr, "erase %u of %u", block, LAST_BLOCK);
-            break;
-        case STATE_PROGRAM:
-            std::fprintf(stderr, "program %u of %u", block, LAST_BLOCK);
-            break;
-        case STATE_READ:
-            std::fprintf(stderr, "read %u of %u", block, LAST_BLOCK);
-            break;
-        case STATE_ERASE_AND_PROGRAM:
-            std::fprintf(stderr, "erase & program %u of %u", block, LAST_BLOCK);
-            break;
-        case STATE_COMPLETE:
-            std::fprintf(stderr, "complete");
-            break;
-        default:
-            std::fprintf(stderr, "wrong response from device\n");
-            if (in_error_colour) {
-                restore_colour();
-            }
-            return false;
-    }
-    if (timing_test) {
-        if (state == STATE_READ) {
-            std::fprintf(stderr, " (read_cycle=%u)\r", record_word(status, RECORD_READ_CYCLE));
-        } else {
-            std::fprintf(stderr, "\t\t\t\r");
-        }
-    } else {
-        std::fprintf(stderr, ", total errors = %u\t\t\t\r", total_errors);
-    }
-    if (in_error_colour) {
-        restore_colour();
-    }
-    return true;
-}
-
-// Polls the status until the program reports completion; false when it
-// answers wrongly.
-bool watch_progress(bool timing_test, uint8_t* data_buffer, bool* errors_seen) {
-    platform::sleep_milliseconds(2000);
-    uint8_t last_status[4 * RECORD_CORRECTABLE] = {};
-    uint32_t polls_without_progress = 0;
-    for (;;) {
-        platform::sleep_milliseconds(PROGRESS_POLL_MS);
-        RECV_FROM_DEVICE(STATUS_SECTOR, data_buffer, 1);
-        if (!show_progress(data_buffer, timing_test, errors_seen)) {
-            return false;
-        }
-        if (record_word(data_buffer, RECORD_STATE) == STATE_COMPLETE) {
-            return true;
-        }
-        // A program whose state, block, error count and read cycle stand
-        // still has hung: the station must not wait for it for ever.
-        const bool progressed = std::memcmp(last_status, data_buffer, sizeof last_status) != 0;
-        std::memcpy(last_status, data_buffer, sizeof last_status);
-        polls_without_progress = progressed ? 0 : polls_without_progress + 1;
-        if (polls_without_progress * PROGRESS_POLL_MS >= STALL_LIMIT_MS) {
-            std::fprintf(stderr, "\nno progress from device\n");
-            return false;
-        }
-    }
-}
-
 [[noreturn]] void finish_timing_test(uint8_t* data_buffer) {
-    for (uint32_t i = 1; i <= TIMING_RESULT_SECTORS; ++i) {
-        platform::sleep_milliseconds(1);
-        if (!platform::disk_read(work->drive, data_buffer + SECTOR_BYTES * i, SECTOR_BYTES)) {
-            set_error_colour();
-            std::printf("ERROR: no response from drive\n");
-            restore_colour();
-            FATAL_ERROR();
-        }
+    if (!read_timing_results(data_buffer)) {
+        set_error_colour();
+        std::printf("ERROR: no response from drive\n");
+        restore_colour();
+        FATAL_ERROR();
     }
     print_timing_report(stdout, data_buffer);
     platform::disk_close(work->drive);
@@ -205,7 +116,7 @@ bool drive_side_flash_test(uint32_t kind, uint32_t count, bool timing_test, uint
     start_test_program(data_buffer);
     upload_tables_and_request(kind, count, data_buffer);
     bool errors_seen = false;
-    const bool completed = watch_progress(timing_test, data_buffer, &errors_seen);
+    const bool completed = watch_test_program(timing_test, data_buffer, &errors_seen);
     std::printf("\n");
     if (!completed) {
         set_error_colour();
