@@ -23,11 +23,15 @@ inline constexpr DiskHandle INVALID_DISK_HANDLE = -1;
 // number and by the source device), and with the device of "/", following
 // stacked devices down through their slaves; a disk that passes is opened
 // with O_EXCL, which the kernel refuses (EBUSY) while it holds the disk.
-// Windows: IOCTL_STORAGE_GET_DEVICE_NUMBER gives the drive's disk number;
-// every volume (FindFirstVolume/FindNextVolume) that has a mount point or a
-// drive letter, and the system volume (the volume of GetSystemDirectory and of
-// the page files), is asked IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, and any
-// extent on that disk number refuses the drive.
+// Windows: only a path "\\.\PHYSICALDRIVE<n>" names a disk (a file is never
+// refused). IOCTL_STORAGE_GET_DEVICE_NUMBER, asked through a handle without
+// read or write access, gives the drive's disk number; a drive that does not
+// answer is checked as disk n. The system volume (of GetSystemDirectory), the
+// volumes of the page files (ExistingPageFiles, PagingFiles) and every volume
+// (FindFirstVolume/FindNextVolume) that has a mount point or a drive letter
+// are asked IOCTL_STORAGE_GET_DEVICE_NUMBER and
+// IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS; a volume whose disk or any of whose
+// extents is that disk refuses the drive (platform/station_disk_rule.h).
 inline constexpr DiskHandle REFUSED_DISK_HANDLE = -2;
 
 // Opens the drive named by its Windows path text "\\.\PHYSICALDRIVE<n>" for

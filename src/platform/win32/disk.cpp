@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
+#include "platform/debug_output.h"
+#include "platform/win32/station_disk.h"
+
 namespace platform {
 
 namespace {
@@ -10,10 +15,22 @@ HANDLE handle_of(DiskHandle disk) {
     return reinterpret_cast<HANDLE>(disk);
 }
 
+DiskHandle refuse(const char* drive_path, const char* reason) {
+    char text[1200];
+    std::snprintf(text, sizeof text, "refused %s: %s\n", drive_path, reason);
+    debug_output(text);
+    return REFUSED_DISK_HANDLE;
+}
+
 }  // namespace
 
-// The path "\\.\PHYSICALDRIVE<n>" names the physical drive as it stands.
+// The path "\\.\PHYSICALDRIVE<n>" names the physical drive as it stands. A
+// disk of the station is refused before the drive is opened for writing.
 DiskHandle disk_open(const char* drive_path) {
+    char reason[1000];
+    if (is_station_disk(drive_path, reason, sizeof reason)) {
+        return refuse(drive_path, reason);
+    }
     const HANDLE disk = ::CreateFileA(
         drive_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
         FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_RANDOM_ACCESS, nullptr);
