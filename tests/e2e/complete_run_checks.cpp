@@ -358,11 +358,15 @@ std::vector<Record> complete_run_records() {
     return STAGE_RECORDS;
 }
 
+std::vector<Record> records_until_start_of(int stage) {
+    const auto start = std::find_if(STAGE_RECORDS.begin(), STAGE_RECORDS.end(), [stage](const Record& r) {
+        return std::get<1>(r) == stage && std::get<2>(r) == 0 && std::get<0>(r) == "write";
+    });
+    return std::vector<Record>(STAGE_RECORDS.begin(), start + 1);
+}
+
 std::vector<Record> failed_run_records(int stage, const std::string& fail_text) {
-    const auto start =
-        std::find(STAGE_RECORDS.begin(), STAGE_RECORDS.end(),
-                  stage == 2 ? write(2, 0, "Flash test start") : write(3, 0, "Firmware download start"));
-    std::vector<Record> records(STAGE_RECORDS.begin(), start + 1);
+    std::vector<Record> records = records_until_start_of(stage);
     records.push_back(write(stage, 4, fail_text));
     records.push_back(FINALIZE);
     return records;
@@ -379,7 +383,20 @@ std::string bank_line(uint32_t bank) {
 }
 
 std::string without_line_numbers(const std::string& out) {
-    return std::regex_replace(out, std::regex("(error at [^ ]+ )[0-9]+\n"), "$1N\n");
+    return std::regex_replace(out, std::regex("((error at|caller =) [^ ]+ )[0-9]+\n"), "$1N\n");
+}
+
+std::string id_lines(uint32_t banks, const char* ids, bool trail) {
+    std::string text;
+    for (uint32_t bank = 0; bank < 32; ++bank) {
+        if ((banks >> bank) & 1) {
+            char name[16];
+            std::snprintf(name, sizeof name, trail ? "Bank %02u(%c%u)" : "bank %02u(%c%u)", bank,
+                          'A' + bank % 4, bank / 4);
+            text += std::string(name) + " low:" + ids + "\thigh:" + ids + (trail ? "\n\n" : "\n");
+        }
+    }
+    return text;
 }
 
 e2e::RunResult run_on_new_drive(uint32_t build, const std::string& name, const std::string& drive_scenario,

@@ -34,6 +34,9 @@ Record write(int stage, int status, const std::string& text);
 extern const Record FINALIZE;
 // The records of a run that ends normally, from the tool's start to finalize.
 std::vector<Record> complete_run_records();
+// The records of a run from the tool's start to the stage's start record:
+// all a run leaves that ends in the stage without a fail record.
+std::vector<Record> records_until_start_of(int stage);
 // The records of a run that fails in the stage: the stages before it, the
 // stage's start record, the fail record and finalize.
 std::vector<Record> failed_run_records(int stage, const std::string& fail_text);
@@ -43,9 +46,14 @@ std::string scenario(uint32_t build, const std::string& members = "");
 // Prints the bank the way the tool's messages do: "bank 9=B2\t\n".
 std::string bank_line(uint32_t bank);
 
-// "error at" lines keep the file they name; their line numbers move with
-// the code.
+// "error at" and "caller =" lines keep the file they name; their line
+// numbers move with the code.
 std::string without_line_numbers(const std::string& out);
+
+// The module test's ID line of every bank in `banks` (bit b: bank b), as the
+// console shows it or, with `trail`, as the station log buffer holds it; `ids`
+// is one chip's five ID bytes as printed (" EC D7 D5 29 38").
+std::string id_lines(uint32_t banks, const char* ids, bool trail);
 
 // A run in a scratch directory of its own on a drive made from the scenario;
 // the drive must record no protocol violation.

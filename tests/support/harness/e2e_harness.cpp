@@ -127,7 +127,8 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
     launch.env = {{"PRODTOOL_DEVICE_DIR", station.dir},
                   {"PRODTOOL_STATION_LOG", (dir / "station.jsonl").string()},
                   {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
-                  {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)}};
+                  {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)},
+                  {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)}};
 
     RunResult result;
     result.exit_code = run_process(launch);

@@ -59,6 +59,8 @@ struct RunOptions {
     std::string input;  // standard input; it ends after this text
     std::string program = "prodtool-sim";
     int64_t calendar_start = 1700000000;  // the virtual clock's start ($PRODTOOL_SIM_TIME)
+    // The station's memory request that fails ($PRODTOOL_SIM_FAIL_ALLOCATION); 0: none.
+    unsigned failing_allocation = 0;
 };
 
 // Runs the program in the station's directory with the arguments.

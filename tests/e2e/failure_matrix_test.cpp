@@ -1,0 +1,930 @@
+// The failure matrix: every way in which a production run can fail, made to
+// happen on a simulated reference drive (or a station whose memory runs out)
+// through the reference build's prodtool-sim, one row per failure. Every row
+// is checked the same way: the whole standard output ("error at" and
+// "caller =" line numbers masked), the end of the standard error, the
+// station records in order, the exit code, the dump files (or none), and a
+// drive that saw no protocol violation and was never reset by a failed run.
+//
+// Failures that no run can make happen, and why:
+// - command channel, payload or buffer not 512-aligned (send and receive):
+//   every buffer handed to the channel is the page-aligned work block's
+//   command sector, one of its tables, staging areas or stamp copy at a
+//   multiple of 512, or a 512-aligned run or transfer buffer.
+// - command channel, payload given with count 0: every payload has a fixed
+//   count of at least one sector (each build's images are longer than 0).
+// - command channel, count too large: the largest payload, the metadata
+//   image of the largest build, stays far below 65,073,152 sectors.
+// - bad-block lists, refusals (not initialized, bank not expected): block
+//   zero is read and erased only for expected banks, after the module test
+//   has accepted the configuration.
+// - firmware download, firmware context cannot be built: the build returns
+//   failure never; every failure inside it is a debug assertion.
+// - firmware context, debug assertions 798 (a bad pair 0 or beyond the
+//   chip), 808 (first allocation not pair 0), 258 (empty candidate list)
+//   and 511 (list type not 2): the bad-pair lists and the steps before the
+//   check exclude them.
+// - random generator, random_range with max < min: no caller passes such
+//   bounds; its self-test cannot fire (the state would have to repeat).
+// - page codec, stamp and image preparation: nothing that can fail.
+//
+// Failures whose run goes on are rows here too (exit code 0, the complete
+// run's records). Proven elsewhere because they need more than a drive
+// fault: the station's own disk refused (station_disk_test.cpp, a mounted
+// loop device), a run interrupted by a signal (interruption_test.cpp), a
+// stored scan list that does not read forcing the cell test
+// (flash_test_drive_side_test.cpp), a missing or incomplete station log
+// plug-in (the unit tests of the station log).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "complete_run_checks.h"
+#include "drive_contents.h"
+#include "e2e_harness.h"
+#include "failure_matrix_texts.h"
+#include "little_endian.h"
+#include "model/block_zero_formats.h"
+#include "model/scenario.h"
+
+namespace {
+
+using namespace e2e_run;
+using namespace e2e_matrix;
+
+constexpr uint32_t BUILD = 1;
+// Runs that reach the flash test name their serial, so that no serial is
+// made up and the whole console output is known.
+const std::string SERIAL = "SMATRIX";
+const std::string SERIAL_LINE = "Serial number = MATRIX\n";
+const std::string PASSED = SERIAL_LINE + first_stages_passed();
+const std::string NEW_DRIVE = PASSED + new_drive_flash_test();
+constexpr uint32_t TABLES_BYTES = 32 * 8192;
+constexpr uint32_t STORED_BANK = 2;
+
+enum class Station { drive, no_drive, damaged_program };
+
+// A table that an earlier production left in block zero of bank 2: page 0
+// (initial entries) or page 3 (packed runtime entries). No entries: none.
+struct StoredTable {
+    uint32_t page = 0;
+    std::vector<uint32_t> entries = {};
+};
+
+struct Row {
+    const char* failure = "";  // in the words of the failure list it belongs to
+    const char* id = "";       // names its scratch directory
+    std::string members = "";  // of the reference scenario: the fault that makes it happen
+    std::vector<std::string> args = {"1", SERIAL};
+    Station station = Station::drive;
+    StoredTable stored = {};
+    unsigned failing_allocation = 0;  // the station's memory request that fails
+    // "{commands}" and "{commands-1}" in `members` stand for the commands a
+    // run with these arguments sends to the plain reference drive.
+    std::vector<std::string> counted_run = {};
+    std::string input = "";
+
+    int exit_code = 1;
+    std::string out = "";            // the whole stdout but the "error at" line
+    const char* error_at = nullptr;  // the source the "error at" line names, below src/
+    std::string err = "";            // stderr ends with it; empty: stderr is empty
+    std::vector<Record> records = {};
+    DumpPair dumps = {};
+    bool drive_untouched = false;  // never powered on, no command
+};
+
+std::string with_counted_commands(const Row& row) {
+    if (row.counted_run.empty()) {
+        return row.members;
+    }
+    static std::map<std::vector<std::string>, uint64_t> counted;
+    auto at = counted.find(row.counted_run);
+    if (at == counted.end()) {
+        const e2e::RunResult clean = run_on_new_drive(BUILD, std::string("failure_matrix_count_") + row.id,
+                                                      scenario(BUILD), row.counted_run);
+        at = counted.emplace(row.counted_run, clean.drive ? clean.drive->counters.commands : 0).first;
+    }
+    std::string members =
+        std::regex_replace(row.members, std::regex("\\{commands-1\\}"), std::to_string(at->second - 1));
+    return std::regex_replace(members, std::regex("\\{commands\\}"), std::to_string(at->second));
+}
+
+std::vector<uint8_t> stored_page(const StoredTable& table) {
+    std::vector<uint8_t> page(sim::BANK_PAGE_BYTES, 0);
+    const auto count = static_cast<uint32_t>(table.entries.size());
+    if (table.page == 3) {
+        store_le32(page.data(), sim::RUNTIME_LIST_MAGIC_0);
+        store_le32(page.data() + 4, sim::RUNTIME_LIST_MAGIC_1);
+        store_le32(page.data() + 12, count);
+        for (uint32_t i = 0; i < count; ++i) {
+            store_le32(page.data() + 16 + 4 * i, table.entries[i]);
+        }
+    } else {
+        store_le16(page.data(), static_cast<uint16_t>(count));
+        for (uint32_t i = 0; i < count; ++i) {
+            store_le16(page.data() + 2 + 2 * i, static_cast<uint16_t>(table.entries[i]));
+        }
+    }
+    return page;
+}
+
+e2e::Station prepare_station(const Row& row) {
+    const e2e::Station station = e2e::make_station(BUILD, std::string("failure_matrix_") + row.id);
+    if (row.station == Station::no_drive) {
+        return station;
+    }
+    std::string error;
+    const std::unique_ptr<sim::Drive> drive =
+        sim::drive_from_scenario(scenario(BUILD, with_counted_commands(row)), &error);
+    EXPECT_TRUE(drive) << error;
+    if (!drive) {
+        return station;
+    }
+    if (!row.stored.entries.empty()) {
+        EXPECT_TRUE(
+            e2e::store_block_zero_page(*drive, STORED_BANK, row.stored.page, stored_page(row.stored), false));
+    }
+    EXPECT_TRUE(sim::save_drive(*drive, e2e::drive_file(station), &error)) << error;
+    if (row.station == Station::damaged_program) {
+        EXPECT_TRUE(e2e::damage_embedded_firmware(station));
+    }
+    return station;
+}
+
+// Long outputs (a rework prints 8190 progress lines) are shown around their
+// first difference.
+void expect_same_text(const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        return;
+    }
+    const size_t at = static_cast<size_t>(
+        std::mismatch(actual.begin(), actual.begin() + std::min(actual.size(), expected.size()),
+                      expected.begin())
+            .first -
+        actual.begin());
+    const size_t from = at < 300 ? 0 : at - 300;
+    ADD_FAILURE() << "first difference at byte " << at << "\n--- actual:\n"
+                  << actual.substr(from, 600) << "\n--- expected:\n"
+                  << expected.substr(from, 600);
+}
+
+// A debug assertion that reports its source line (not a fixed number) is
+// written with " : N" in the row.
+std::string masked(const std::string& out, const std::string& expected) {
+    const std::string out_masked = without_line_numbers(out);
+    if (expected.find(" : N\n") == std::string::npos) {
+        return out_masked;
+    }
+    return std::regex_replace(out_masked, std::regex("(debug assertion failure\n[^ ]+ : )[0-9]+\n"), "$1N\n");
+}
+
+void expect_row(const Row& row) {
+    SCOPED_TRACE(row.failure);
+    const e2e::Station station = prepare_station(row);
+    const e2e::RunResult result =
+        e2e::run(station, row.args, {.input = row.input, .failing_allocation = row.failing_allocation});
+
+    EXPECT_EQ(result.exit_code, row.exit_code);
+    const std::string expected =
+        row.out + (row.error_at != nullptr ? "error at src/" + std::string(row.error_at) + " N\n" : "");
+    expect_same_text(masked(result.out, expected), expected);
+    if (row.err.empty()) {
+        EXPECT_EQ(result.err, "");
+    } else {
+        EXPECT_TRUE(result.err.ends_with(row.err))
+            << result.err.substr(result.err.size() - std::min<size_t>(result.err.size(), 300));
+    }
+    EXPECT_EQ(records_of(result), row.records);
+    expect_dumps(result, row.dumps);
+    if (row.station == Station::no_drive) {
+        return;
+    }
+    expect_no_violation(result);
+    const std::vector<Record> records = records_of(result);
+    const bool finished =
+        std::find(records.begin(), records.end(), write(3, 1, "Firmware download finish")) != records.end();
+    EXPECT_EQ(result.drive->counters.device_resets, finished ? 1u : 0u);
+    if (row.drive_untouched) {
+        EXPECT_EQ(result.drive->counters.power_ons, 0u);
+        EXPECT_EQ(result.drive->counters.commands, 0u);
+    }
+}
+
+void expect_rows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        expect_row(row);
+    }
+}
+
+std::string fault(const std::string& members) {
+    return ", \"faults\": [{" + members + "}]";
+}
+
+std::string read_differs(uint32_t bank, uint32_t block, uint32_t page, uint32_t byte) {
+    return fault("\"kind\": \"read_differs\", \"bank\": " + std::to_string(bank) +
+                 ", \"block\": " + std::to_string(block) + ", \"page\": " + std::to_string(page) +
+                 ", \"value\": " + std::to_string(byte));
+}
+
+std::string banks(const char* bitmap) {
+    return std::string(", \"banks\": \"") + bitmap + "\"";
+}
+
+// A reworked drive's run ends by asking for the jumper back in normal mode.
+const std::string JUMPER_MESSAGE =
+    "\nchange the jumper setting (factory mode -> normal mode)\n[press any key]\n";
+
+const std::string MEMORY_FAILURE = "ERROR: memory allocation failure\n";
+const std::string MEMORY_FAIL_RECORD = "Application Memory allocation error\n";
+
+std::string not_enough_memory(uint32_t bytes) {
+    return "ERROR: not enough memory for " + std::to_string(bytes) + " bytes\n";
+}
+
+TEST(FailureMatrix, CommandLine) {
+    const char* at = "host_mass_production/command_line.cpp";
+    expect_rows({
+        {.failure = "fewer than 1 argument after the program name",
+         .id = "no_argument",
+         .args = {},
+         .exit_code = 0,
+         .drive_untouched = true},
+        {.failure = "more than 7 arguments after the program name",
+         .id = "eight_arguments",
+         .args = {"1", "L", "T", "F1", "S2", "M3", "B4", "Gy"},
+         .exit_code = 0,
+         .drive_untouched = true},
+        {.failure = "first argument not a number",
+         .id = "drive_number_not_a_number",
+         .args = {"abc"},
+         .out = "ERROR: invalid argument\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "F value longer than 8",
+         .id = "revision_of_9",
+         .args = {"1", "F123456789"},
+         .out = "ERROR: invalid firmware revision\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "S value longer than 20",
+         .id = "serial_of_21",
+         .args = {"1", "S" + std::string(21, '7')},
+         .out = "ERROR: invalid serial number\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "M value longer than 40",
+         .id = "model_of_41",
+         .args = {"1", "SABC", "M" + std::string(41, 'm')},
+         .out = "Serial number = ABC\nERROR: invalid model number\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "the program file is damaged (its self-check)",
+         .id = "damaged_program",
+         .station = Station::damaged_program,
+         .out = "ERROR: program file is damaged\n",
+         .error_at = "host_mass_production/main.cpp",
+         .drive_untouched = true},
+        {.failure = "the work block cannot be allocated",
+         .id = "work_block",
+         .args = {"1"},
+         .failing_allocation = 1,
+         .out = MEMORY_FAILURE,
+         .error_at = "host_mass_production/main.cpp",
+         .drive_untouched = true},
+    });
+}
+
+TEST(FailureMatrix, CommandChannel) {
+    const char* at = "host_main/command_channel.cpp";
+    expect_rows({
+        {.failure = "send: a payload write fails",
+         .id = "payload_write_fails",
+         .members = fault("\"kind\": \"link_write_fail\", \"sector\": 2048, \"after\": 20"),
+         .out = NEW_DRIVE + no_response("host_install/install_bb_lists.cpp", false, 256),
+         .error_at = at,
+         .records =
+             failed_run_records(2, "Install bad block list\nSent to device : No response from drive\n")},
+        {.failure = "send: the command write fails",
+         .id = "command_write_fails",
+         .members = fault("\"kind\": \"link_write_fail\", \"sector\": 0, \"after\": 3"),
+         .out = SERIAL_LINE + no_response("host_actions/probe_sdram_size.cpp", false),
+         .error_at = at,
+         .records = failed_run_records(0, "Sent to device : No response from drive\n")},
+        {.failure = "recv: a read fails",
+         .id = "read_fails",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 0, \"after\": 1"),
+         .out = SERIAL_LINE + no_response("host_actions/probe_sdram_size.cpp", true),
+         .error_at = at,
+         .records = failed_run_records(0, "Recv from device : No response from drive\n")},
+    });
+}
+
+TEST(FailureMatrix, SataSdramTest) {
+    const char* at = "host_mass_production/sata_sdram_test.cpp";
+    const std::string wrong_size = "ERROR: SDRAM size is different from set value (64 MB)\n";
+    const std::vector<Record> wrong_size_records =
+        failed_run_records(0, "SDRAM size is different from set value (64 MB).\nTarget drive number = 1\n");
+    // Sector 4993 begins the 40th transfer of a pass.
+    expect_rows({
+        {.failure = "drive cannot be opened",
+         .id = "no_drive",
+         .station = Station::no_drive,
+         .out = SERIAL_LINE + "ERROR: cannot open target drive \\\\.\\PHYSICALDRIVE1\n",
+         .error_at = at,
+         .records = failed_run_records(0, "Cannot open target drive.\nTarget drive number = 1\n")},
+        {.failure = "SDRAM size code not 2: a 32 MB drive",
+         .id = "sdram_32_mb",
+         .members = ", \"sdram_mb\": 32",
+         .out = SERIAL_LINE + "Size of SDRAM is 32 MB\n" + wrong_size,
+         .error_at = at,
+         .records = wrong_size_records},
+        {.failure = "SDRAM size code not 2: a 16 MB drive",
+         .id = "sdram_16_mb",
+         .members = ", \"sdram_mb\": 16",
+         .out = SERIAL_LINE + "Size of SDRAM is 16 MB\n" + wrong_size,
+         .error_at = at,
+         .records = wrong_size_records},
+        // In normal mode the drive executes nothing: the probe reads back its
+        // own command sector, and the drive looks like a 32 MB part.
+        {.failure = "SDRAM size code not 2: the jumper in normal mode",
+         .id = "jumper_in_normal_mode",
+         .members = ", \"jumper\": \"normal\"",
+         .out = SERIAL_LINE + "Size of SDRAM is 32 MB\n" + wrong_size,
+         .error_at = at,
+         .records = wrong_size_records},
+        {.failure = "test buffer cannot be allocated",
+         .id = "test_buffer",
+         .failing_allocation = 3,
+         .out = SERIAL_LINE + SDRAM_SIZE + MEMORY_FAILURE,
+         .error_at = at,
+         .records = failed_run_records(0, MEMORY_FAIL_RECORD)},
+        {.failure = "a write fails",
+         .id = "sata_write_fails",
+         .members = fault("\"kind\": \"link_write_fail\", \"sector\": 4993"),
+         .out = SERIAL_LINE + SDRAM_SIZE +
+                "SATA/SDRAM test 20%\rERROR: SATA/SDRAM test failure (WRITE protocol error)\n",
+         .error_at = at,
+         .records = failed_run_records(0, "WRITE protocol error")},
+        {.failure = "a read fails",
+         .id = "sata_read_fails",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 4993"),
+         .out = SERIAL_LINE + SDRAM_SIZE +
+                "SATA/SDRAM test 20%\rERROR: SATA/SDRAM test failure (READ protocol error)\n",
+         .error_at = at,
+         .records = failed_run_records(0, "READ protocol error")},
+        {.failure = "a word differs from the pattern",
+         .id = "sata_data_corrupted",
+         .members = fault("\"kind\": \"link_read_differs\", \"sector\": 4993, \"value\": 700, \"times\": 1"),
+         .out = SERIAL_LINE + SDRAM_SIZE +
+                "SATA/SDRAM test 20%\rERROR: SATA/SDRAM test failure (data corruption)\n",
+         .error_at = at,
+         .records = failed_run_records(0, "Data corruption error")},
+    });
+}
+
+TEST(FailureMatrix, ControllerActions) {
+    expect_rows({
+        {.failure = "the SDRAM probe's host buffer cannot be allocated",
+         .id = "probe_sector",
+         .failing_allocation = 2,
+         .out = SERIAL_LINE + MEMORY_FAILURE,
+         .error_at = "host_actions/probe_sdram_size.cpp",
+         .records = failed_run_records(0, MEMORY_FAIL_RECORD)},
+    });
+}
+
+TEST(FailureMatrix, ModuleTest) {
+    const char* at = "host_mass_production/module_test.cpp";
+    const std::string start = SERIAL_LINE + SATA_TEST_PASSED + "initialize flash\n";
+    const std::string must_be = "ERROR: bank configuration error (must be 0F0F)\n";
+    const std::string refused = "Bank configuration error (must be 0F0F)\nCurrent configuration = ";
+    const std::string bank9 = "ank 09(B2) low: EC D7 D5 29 38\thigh: 98 D7 D5 29 38";
+    const std::string wrong_ids_console = id_lines(0x010F, REFERENCE_IDS, false) + "b" + bank9 + " ERROR \n" +
+                                          id_lines(0x0C00, REFERENCE_IDS, false);
+    // The check's line comes before the bank's own.
+    const std::string wrong_ids_trail = id_lines(0x010F, REFERENCE_IDS, true) +
+                                        "ERROR : Flash chip ID Error\nHigh ID = 0098 Low ID = 00EC" + "B" +
+                                        bank9 + "\n\n" + id_lines(0x0C00, REFERENCE_IDS, true);
+    const std::string wrong_ids =
+        ", \"ids\": [{\"bank\": 9, \"chip\": \"high\", \"id\": \"98 D7 D5 29 38\"}]";
+    expect_rows({
+        {.failure = "a bank position answers with wrong or inconsistent IDs, so the configuration differs",
+         .id = "chips_of_one_bank_disagree",
+         .members = wrong_ids,
+         .args = {"1", SERIAL, "L", "B7"},
+         .out = SERIAL_LINE + "Flash BIST count = 7\n" + SATA_TEST_PASSED + "initialize flash\n" +
+                wrong_ids_console + "bank_bmp = 0D0F\n" + must_be,
+         .error_at = at,
+         .records = failed_run_records(1, wrong_ids_trail + refused + "0D0F")},
+        {.failure = "a bank position answers with wrong IDs where no bank is expected: the run goes on",
+         .id = "wrong_ids_beyond_the_configuration",
+         .members =
+             banks("0x0F1F") + ", \"ids\": [{\"bank\": 4, \"chip\": \"high\", \"id\": \"98 D7 D5 29 38\"}]",
+         .exit_code = 0,
+         .out = start + id_lines(0x000F, REFERENCE_IDS, false) +
+                "bank 04(A1) low: EC D7 D5 29 38\thigh: 98 D7 D5 29 38 ERROR \n" +
+                id_lines(0x0F00, REFERENCE_IDS, false) + new_drive_flash_test() +
+                "\nfirmware installation complete\n",
+         .records = complete_run_records()},
+        {.failure = "configuration differs and is not a superset: a bank missing",
+         .id = "a_bank_missing",
+         .members = banks("0x0F0E"),
+         .out = start + id_lines(0x0F0E, REFERENCE_IDS, false) + "bank_bmp = 0F0E\n" + must_be,
+         .error_at = at,
+         .records = failed_run_records(1, id_lines(0x0F0E, REFERENCE_IDS, true) + refused + "0F0E")},
+        {.failure = "configuration differs and operator mode is off: more flash",
+         .id = "more_flash_without_operator_mode",
+         .members = banks("0x0F1F"),
+         .input = "y",
+         .out = start + id_lines(0x0F1F, REFERENCE_IDS, false) + "bank_bmp = 0F1F\n" + must_be,
+         .error_at = at,
+         .records = failed_run_records(1, id_lines(0x0F1F, REFERENCE_IDS, true) + refused + "0F1F")},
+        {.failure = "configuration differs and is not a superset: no flash at all",
+         .id = "no_flash_at_all",
+         .members = banks("0"),
+         .out = start + "bank_bmp = 0000\n" + must_be,
+         .error_at = at,
+         .records = failed_run_records(1, refused + "0000")},
+        {.failure = "superset, operator answers n",
+         .id = "more_flash_declined",
+         .members = banks("0x0F1F"),
+         .args = {"1", SERIAL, "L", "B7"},
+         .input = "n",
+         .out =
+             SERIAL_LINE + "Flash BIST count = 7\n" + SATA_TEST_PASSED + "initialize flash\n" +
+             id_lines(0x0F1F, REFERENCE_IDS, false) +
+             "bank_bmp = 0F1F\nWARNING: Detected flash configuration is larger than intended. Proceed ?n\n",
+         .error_at = at,
+         .records = failed_run_records(1, id_lines(0x0F1F, REFERENCE_IDS, true) +
+                                              "Detected flash configuration is larger than intended.\n"
+                                              "Current configuration = 0F1F")},
+        {.failure = "channel failure",
+         .id = "module_test_channel",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 0, \"after\": 10"),
+         .out = start + no_response("host_mass_production/module_test.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records = failed_run_records(1, "Recv from device : No response from drive\n")},
+    });
+}
+
+TEST(FailureMatrix, StampReader) {
+    expect_rows({
+        // Without a serial the run reads the stamp, first through
+        // bank 0's block-zero page 4.
+        {.failure = "channel failures are fatal: the read of a stamp page",
+         .id = "stamp_page_read",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": 1"),
+         .args = {"1"},
+         .out = first_stages_passed() + no_response("host_actions/block_zero_page.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records = failed_run_records(2, "Recv from device : No response from drive\n")},
+    });
+}
+
+TEST(FailureMatrix, FlashTest) {
+    const char* at = "host_mass_production/flash_test.cpp";
+    expect_rows({
+        {.failure = "a bank does not answer the blank check",
+         .id = "blank_check_unanswered",
+         .members = fault("\"kind\": \"blank_check_hang\", \"bank\": 2"),
+         .out = PASSED + blank_check(2, "no response from flash\n") + "ERROR: NAND Flash response timeout\n",
+         .error_at = at,
+         .records =
+             failed_run_records(2,
+                                "Blank check\nBank 00(A0)Bank 01(B0)Bank 02(C0)\nNo response from flash\n"
+                                "Bank 03(D0)Bank 08(A2)Bank 09(B2)Bank 10(C2)Bank 11(D2)"
+                                "NAND Flash response timeout\n")},
+        {.failure = "erase of block zero fails",
+         .id = "block_zero_does_not_erase",
+         .members = fault("\"kind\": \"erase_fail\", \"bank\": 1, \"chip\": \"low\", \"block\": 0"),
+         .out = NEW_DRIVE + "ERROR: erase failure, pblk_offset = 0, real_pblk_offset = 0\n" + bank_line(1),
+         .error_at = at,
+         .records =
+             failed_run_records(2, "Erase bad block list\nErase failure, pblk_offset = 0\n" + bank_line(1))},
+        {.failure = "installation of the initial lists fails: they do not read back",
+         .id = "scan_lists_do_not_read_back",
+         .members = read_differs(8, 0, 0, 100),
+         .out = NEW_DRIVE + CORRUPTION,
+         .error_at = at,
+         .records = failed_run_records(2, std::string("Install bad block list\n") + CORRUPTION_TRAIL),
+         .dumps = {"bad.bin", TABLES_BYTES, 8 * 8192 + 100}},
+        {.failure = "installation of the 0xFF pages fails: they do not read back",
+         .id = "empty_pages_do_not_read_back",
+         .members = read_differs(3, 0, 2, 7),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(3),
+         .error_at = at,
+         .records =
+             failed_run_records(2, std::string("Write to block zero\n") + CORRUPTION_TRAIL + bank_line(3)),
+         .dumps = {"bad3.bin", 4096, 2048 + 7}},
+        {.failure = "installation of the runtime lists fails: they do not read back",
+         .id = "runtime_lists_do_not_read_back",
+         .members = read_differs(10, 0, 3, 20),
+         .out = NEW_DRIVE + CORRUPTION,
+         .error_at = at,
+         .records = failed_run_records(2, std::string("Install bad block list\n") + CORRUPTION_TRAIL),
+         .dumps = {"bad.bin", TABLES_BYTES, 10 * 8192 + 20}},
+        {.failure = "the read-back buffer of the lists cannot be allocated",
+         .id = "lists_read_back_buffer",
+         .failing_allocation = 4,
+         .out = NEW_DRIVE + not_enough_memory(TABLES_BYTES),
+         .error_at = "host_install/transfer_buffer.cpp",
+         .records = failed_run_records(2, "Erase bad block list\nNot enough memory\n")},
+        {.failure = "the read-back buffer of the 0xFF pages cannot be allocated",
+         .id = "empty_pages_read_back_buffer",
+         .failing_allocation = 5,
+         .out = NEW_DRIVE + not_enough_memory(8 * 4096),
+         .error_at = "host_install/transfer_buffer.cpp",
+         .records = failed_run_records(2, "Write to block zero\nNot enough memory\n")},
+    });
+}
+
+TEST(FailureMatrix, InitialScanAndReworkErase) {
+    const char* at = "host_actions/initial_scan.cpp";
+    const std::string scan_trail = "Scan for initial bad blocks\n";
+    const std::string scan_error = "ERROR: scan result has error\n";
+    const std::string scanning = PASSED + blank_check() + "scanning initial bad blocks\n";
+    const std::string erase_failure = "\nERROR: erase failure " + bank_line(STORED_BANK) +
+                                      "low pblk_offset 77 (real 77) --> added to runtime bad block list\n";
+    expect_rows({
+        {.failure = "too many bad blocks in a scanned bank",
+         .id = "too_many_initial_bad_blocks",
+         .members = fault("\"kind\": \"scan_extra_bad\", \"bank\": 9, \"value\": 320"),
+         .out = scanning + scan_lines(0, 8) + scan_line(9, 320, 0) + "ERROR: too many bad blocks in " +
+                bank_line(9) + scan_lines(10, 11),
+         .error_at = at,
+         .records = failed_run_records(2, scan_trail + "Too many bad blocks in Bank 9=B2\t\n")},
+        {.failure = "malformed scan result: an entry without chip bits",
+         .id = "scan_entry_without_chip_bits",
+         .members = fault("\"kind\": \"scan_no_chip_bits\", \"bank\": 3, \"block\": 12"),
+         .out = scanning + scan_error,
+         .error_at = at,
+         .records = failed_run_records(2, scan_trail + "Scan result has error")},
+        {.failure = "malformed scan result: the terminator missing",
+         .id = "scan_without_terminator",
+         .members = fault("\"kind\": \"scan_no_terminator\""),
+         .out = scanning + scan_error,
+         .error_at = at,
+         .records = failed_run_records(2, scan_trail + "Scan result has error")},
+        {.failure = "channel failures are fatal: the scan result read",
+         .id = "scan_result_read",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": 140"),
+         .out = scanning + no_response("host_actions/initial_scan.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records = failed_run_records(2, scan_trail + "Recv from device : No response from drive\n")},
+        // A drive whose bank 2 was produced before: its table is loaded,
+        // the bank is erased for the rework, the others are scanned.
+        {.failure = "rework erase: an erase failure is printed, recorded as EB and the erase goes on",
+         .id = "rework_erase_failure",
+         .members = fault("\"kind\": \"erase_fail\", \"bank\": 2, \"chip\": \"low\", \"block\": 77"),
+         .stored = {0, {500}},
+         .exit_code = 0,
+         .out = PASSED + blank_check(STORED_BANK, "NOT blank\n") +
+                rework(STORED_BANK, true, 77, erase_failure) + scan_report(STORED_BANK) +
+                "\nfirmware installation complete\n" + JUMPER_MESSAGE,
+         .records = complete_run_records()},
+    });
+}
+
+TEST(FailureMatrix, DriveSideFlashTest) {
+    const char* at = "host_mass_production/drive_side_test.cpp";
+    const std::vector<std::string> cell_test = {"1", SERIAL, "L", "B1"};
+    const std::string started = SERIAL_LINE + "Flash BIST count = 1\n" + first_stages_passed() +
+                                new_drive_flash_test() + "NAND Flash test\nwait..\r";
+    const std::string failed = started + "\nERROR: NAND Flash test failed\n";
+    const std::vector<Record> failed_records = failed_run_records(2, "NAND Flash test\nFlash test fail\n");
+    // The sectors of the upload and of the timing results are sectors of the
+    // SATA/SDRAM test too: those faults wait for the program's start, the
+    // last command of a timing test.
+    const std::vector<std::string> timing_test = {"1", SERIAL, "T"};
+    expect_rows({
+        {.failure = "an upload write fails",
+         .id = "upload_fails",
+         .members = fault("\"kind\": \"link_write_fail\", \"sector\": 600, \"after\": {commands}"),
+         .args = cell_test,
+         .counted_run = timing_test,
+         .out = started + "ERROR: no response from drive\n",
+         .error_at = at,
+         .records = failed_run_records(2, "NAND Flash test\nNo response from drive")},
+        {.failure = "status without magic",
+         .id = "status_without_magic",
+         .members = fault("\"kind\": \"program_no_magic\""),
+         .args = cell_test,
+         .out = failed,
+         .error_at = at,
+         .err = "wrong response from device, 0\n",
+         .records = failed_records},
+        {.failure = "status with a state outside the list",
+         .id = "status_in_an_unknown_state",
+         .members = fault("\"kind\": \"program_bad_state\", \"value\": 4, \"after\": 0"),
+         .args = cell_test,
+         .out = failed,
+         .error_at = at,
+         .err = "wrong response from device\n",
+         .records = failed_records},
+        {.failure = "the program stops making progress for 30 minutes",
+         .id = "program_stops_making_progress",
+         .members = fault("\"kind\": \"program_hangs\", \"value\": 9000"),
+         .args = cell_test,
+         .out = failed,
+         .error_at = at,
+         .err = "\nno progress from device\n",
+         .records = failed_records},
+        {.failure = "reading the timing results fails",
+         .id = "timing_results_read",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2050, \"after\": {commands}"),
+         .args = timing_test,
+         .counted_run = timing_test,
+         .out = PASSED + new_drive_flash_test() +
+                "NAND Flash timing test\nwait..\r\nERROR: no response from drive\n",
+         .error_at = at,
+         .err = "complete\t\t\t\r",
+         .records = records_until_start_of(2)},
+        {.failure = "the drive cannot be reopened",
+         .id = "reopen_fails",
+         .members = fault("\"kind\": \"reopen_fail\""),
+         .args = cell_test,
+         .out = started + "\nERROR: cannot open target drive \\\\.\\PHYSICALDRIVE1\n",
+         .error_at = at,
+         .err = "complete, total errors = 0\t\t\t\r",
+         .records = failed_run_records(2, "Cannot open target drive")},
+        {.failure = "the status read fails",
+         .id = "status_read",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": {commands}"),
+         .args = cell_test,
+         .counted_run = timing_test,
+         .out = started + no_response("host_mass_production/test_program_status.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records = failed_run_records(2, "NAND Flash test\nRecv from device : No response from drive\n")},
+        {.failure = "the program start fails",
+         .id = "program_start",
+         .members = fault("\"kind\": \"link_write_fail\", \"sector\": 2048, \"after\": {commands-1}"),
+         .args = cell_test,
+         .counted_run = timing_test,
+         .out = started + no_response(at, false, 10),
+         .error_at = "host_main/command_channel.cpp",
+         .records = failed_run_records(2, "NAND Flash test\nSent to device : No response from drive\n")},
+    });
+}
+
+// Stored tables that a drive produced before carries in its bank 2 and that
+// the firmware download cannot take.
+std::string reworked_bank_2(bool scan_list_stored) {
+    return PASSED + blank_check(STORED_BANK, "NOT blank\n") + rework(STORED_BANK, scan_list_stored) +
+           scan_report(STORED_BANK);
+}
+
+std::vector<uint32_t> low_chip_blocks(uint32_t first, uint32_t count) {
+    std::vector<uint32_t> blocks;
+    for (uint32_t block = first; block < first + count; ++block) {
+        blocks.push_back(block);
+    }
+    return blocks;
+}
+
+TEST(FailureMatrix, BadPairLists) {
+    // A new drive without bad blocks: every bank's pair 1 holds its system
+    // blocks; 235 bad pairs are one more than a bank may have.
+    std::string too_many_bad_pairs = ", \"bad_blocks\": [";
+    for (uint32_t pair = 1; pair <= 235; ++pair) {
+        too_many_bad_pairs += (pair > 1 ? ", " : "") +
+                              std::string("{\"bank\": 9, \"chip\": \"low\", \"block\": ") +
+                              std::to_string(2 * pair) + "}";
+    }
+    too_many_bad_pairs += "]";
+    expect_rows({
+        {.failure = "a bank's total exceeds the limit",
+         .id = "too_many_bad_pairs",
+         .members = too_many_bad_pairs,
+         .out = PASSED + blank_check() + "scanning initial bad blocks\n" + scan_lines(0, 8) +
+                scan_line(9, 235, 0) + scan_lines(10, 11) + "ERROR: too many bad blocks in " + bank_line(9),
+         .error_at = "host_mass_production/firmware_download.cpp",
+         .records = failed_run_records(3,
+                                       "Build bad block list\nToo many bad blocks in Bank 9=B2\t\n"
+                                       "Bad block list build fail")},
+        {.failure = "a table entry names block 8192 or higher",
+         .id = "block_beyond_the_chip",
+         .stored = {0, {0x2000}},
+         .out = reworked_bank_2(true) + "ERROR: scan list has error\n",
+         .error_at = "host_install/bad_pair_lists.cpp",
+         .records = failed_run_records(3, "Build bad block list\nScan list has error")},
+        {.failure = "a runtime entry with a type outside 1 to 8",
+         .id = "runtime_type_without_a_name",
+         .stored = {3, {700 | 1u << 16 | 9u << 24}},
+         .exit_code = 0,
+         .out =
+             reworked_bank_2(false) + "\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : N\n",
+         .records = records_until_start_of(3)},
+        {.failure = "command channel failure: the read-back of the lists",
+         .id = "lists_read_back",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": 220"),
+         .out = NEW_DRIVE + no_response("host_install/install_bb_lists.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records =
+             failed_run_records(2, "Install bad block list\nRecv from device : No response from drive\n")},
+    });
+}
+
+TEST(FailureMatrix, FirmwareContext) {
+    expect_rows({
+        {.failure = "636: more than 409 blocks of one bank's initial table are bad on one chip only",
+         .id = "too_many_single_chip_blocks",
+         .stored = {0, low_chip_blocks(2, 410)},
+         .exit_code = 0,
+         .out =
+             reworked_bank_2(true) + "\ndebug assertion failure\nsrc/host_install/system_blocks.cpp : 636\n",
+         .records = records_until_start_of(3)},
+        {.failure = "261: the first candidate is block 0 (block zero listed as bad on one chip only)",
+         .id = "block_zero_bad_on_one_chip",
+         .stored = {0, {0}},
+         .exit_code = 0,
+         .out =
+             reworked_bank_2(true) + "\ndebug assertion failure\nsrc/host_install/system_blocks.cpp : 261\n",
+         .records = records_until_start_of(3)},
+        {.failure = "the HIL context buffer cannot be allocated",
+         .id = "hil_context_buffer",
+         .failing_allocation = 9,
+         .out = NEW_DRIVE + not_enough_memory(16384),
+         .error_at = "host_install/transfer_buffer.cpp",
+         .records = failed_run_records(3, "Build bad block list\nNot enough memory\n")},
+    });
+}
+
+// The block-zero writes of the download, each with the label its failure
+// record ends with.
+TEST(FailureMatrix, FirmwareDownloadWrites) {
+    const char* at = "host_mass_production/firmware_download.cpp";
+    const std::string block_zero = std::string("Write to block zero\n") + CORRUPTION_TRAIL;
+    expect_rows({
+        {.failure = "a block-zero page write fails: stamp, page 4, \"Big ECC\\n\"",
+         .id = "stamp",
+         .members = read_differs(9, 0, 4, 10),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(9),
+         .error_at = at,
+         .records = failed_run_records(3, block_zero + bank_line(9) + "Big ECC\n"),
+         .dumps = {"bad9.bin", 2048, 10}},
+        {.failure = "a block-zero page write fails: bootloader, page 5, \"2nd Bootloader - Big ECC\"",
+         .id = "bootloader",
+         .members = read_differs(0, 0, 5, 300),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(0),
+         .error_at = at,
+         .records = failed_run_records(3, block_zero + bank_line(0) + "2nd Bootloader - Big ECC"),
+         .dumps = {"bad0.bin", 2048, 300}},
+        {.failure = "a block-zero page write fails: calibration pattern, pages 6 to 8, "
+                    "\"calibration pattern - Normal ECC\\n\"",
+         .id = "calibration_pattern",
+         .members = read_differs(11, 0, 8, 4),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(11),
+         .error_at = at,
+         .records = failed_run_records(3, block_zero + bank_line(11) + "calibration pattern - Normal ECC\n"),
+         .dumps = {"bad11.bin", 3 * 8192, 2 * 8192 + 4}},
+        {.failure = "a block-zero page write fails: firmware, \"Firmware - Big ECC\\n\"",
+         .id = "firmware",
+         .members = read_differs(1, 0, 20, 3),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(1),
+         .error_at = at,
+         .records = failed_run_records(3, block_zero + bank_line(1) + "Firmware - Big ECC\n"),
+         .dumps = {"bad1.bin", 25 * 2560, 11 * 2560 + 3}},
+        {.failure =
+             "a block-zero page write fails: runtime overlay, \"Firmware Runtime Overlay - Big ECC\\n\"",
+         .id = "overlay",
+         .members = read_differs(10, 0, 39, 2047),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(10),
+         .error_at = at,
+         .records =
+             failed_run_records(3, block_zero + bank_line(10) + "Firmware Runtime Overlay - Big ECC\n"),
+         .dumps = {"bad10.bin", 6 * 2560, 5 * 2560 + 2047}},
+        {.failure = "the metadata image buffer cannot be allocated",
+         .id = "metadata_image_buffer",
+         .failing_allocation = 7,
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = at,
+         .records = failed_run_records(3, MEMORY_FAIL_RECORD)},
+        {.failure = "the master info buffer cannot be allocated",
+         .id = "master_info_buffer",
+         .failing_allocation = 8,
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = at,
+         .records = failed_run_records(3, MEMORY_FAIL_RECORD)},
+    });
+}
+
+TEST(FailureMatrix, SystemAreaInstallers) {
+    const std::string transfer_buffer = "host_install/transfer_buffer.cpp";
+    expect_rows({
+        {.failure = "the zero page does not read back",
+         .id = "zero_page",
+         .members = read_differs(3, 8, 77, 1000),
+         .out = NEW_DRIVE,
+         .error_at = "host_install/install_zero_page.cpp",
+         .records = failed_run_records(3, "Installing zero page...Zero page install fail")},
+        {.failure = "the metadata does not read back",
+         .id = "metadata",
+         .members = read_differs(0, 4, 0, 9),
+         .out = NEW_DRIVE + CORRUPTION,
+         .error_at = "host_install/install_metadata.cpp",
+         .records = failed_run_records(
+             3, "installing metadata...Metadata install fail\ndata corruption. see good.bin and bad.bin\n"),
+         .dumps = {"bad.bin", 0xBE1370, 9}},
+        {.failure = "the HIL context does not read back",
+         .id = "hil_context",
+         .members = read_differs(0, 7, 0, 5),
+         .out = NEW_DRIVE + CORRUPTION,
+         .error_at = "host_install/install_hil_context.cpp",
+         .records = failed_run_records(
+             3, std::string("installing HIL context...HIL install fail\n") + CORRUPTION_TRAIL),
+         .dumps = {"bad.bin", 16384, 8192 + 5}},
+        {.failure = "the master info does not read back",
+         .id = "master_info",
+         .members = read_differs(0, 2, 0, 50),
+         .out = NEW_DRIVE + CORRUPTION,
+         .error_at = "host_install/install_master_info.cpp",
+         .records = failed_run_records(
+             3, std::string("installing master info...Master install fail\n") + CORRUPTION_TRAIL),
+         .dumps = {"bad.bin", 116, 50}},
+        {.failure = "channel failures are fatal: the zero page read-back",
+         .id = "zero_page_read_back",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": 600"),
+         .out = NEW_DRIVE + no_response("host_install/install_zero_page.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records =
+             failed_run_records(3, "Installing zero page...Recv from device : No response from drive\n")},
+        {.failure = "a read-back buffer cannot be allocated: the zero page's",
+         .id = "zero_page_buffer",
+         .failing_allocation = 10,
+         .out = NEW_DRIVE + not_enough_memory(8 * 16384),
+         .error_at = transfer_buffer.c_str(),
+         .records = failed_run_records(3, "Installing zero page...Not enough memory\n")},
+        {.failure = "a read-back buffer cannot be allocated: the metadata's",
+         .id = "metadata_buffer",
+         .failing_allocation = 11,
+         .out = NEW_DRIVE + not_enough_memory(0xBE1400),
+         .error_at = transfer_buffer.c_str(),
+         .records = failed_run_records(3, "installing metadata...Not enough memory\n")},
+        {.failure = "a read-back buffer cannot be allocated: the HIL context's",
+         .id = "hil_context_read_back_buffer",
+         .failing_allocation = 12,
+         .out = NEW_DRIVE + not_enough_memory(16384),
+         .error_at = transfer_buffer.c_str(),
+         .records = failed_run_records(3, "installing HIL context...Not enough memory\n")},
+        {.failure = "a read-back buffer cannot be allocated: the master info's",
+         .id = "master_info_read_back_buffer",
+         .failing_allocation = 13,
+         .out = NEW_DRIVE + not_enough_memory(1024),
+         .error_at = transfer_buffer.c_str(),
+         .records = failed_run_records(3, "installing master info...Not enough memory\n")},
+    });
+}
+
+TEST(FailureMatrix, BlockZeroWriter) {
+    const char* transfer_buffer = "host_install/transfer_buffer.cpp";
+    expect_rows({
+        {.failure = "channel failures are fatal: the read-back of the stamp",
+         .id = "stamp_read_back",
+         .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": 5000"),
+         .out = NEW_DRIVE + no_response("host_install/block_zero_writer.cpp", true),
+         .error_at = "host_main/command_channel.cpp",
+         .records =
+             failed_run_records(3, "Write to block zero\nRecv from device : No response from drive\n")},
+        {.failure = "the page buffer of a copied write cannot be allocated: the stamp's",
+         .id = "stamp_page_buffer",
+         .failing_allocation = 14,
+         .out = NEW_DRIVE + not_enough_memory(2048),
+         .error_at = transfer_buffer,
+         .records = failed_run_records(3, "Write to block zero\nNot enough memory\n")},
+        {.failure = "the calibration pattern's buffer cannot be allocated",
+         .id = "calibration_pattern_buffer",
+         .failing_allocation = 18,
+         .out = NEW_DRIVE + not_enough_memory(3 * 8192),
+         .error_at = transfer_buffer,
+         .records = failed_run_records(3, "Not enough memory\n")},
+        {.failure = "the expected image of an encoded write cannot be allocated: the firmware's",
+         .id = "firmware_expected_image",
+         .failing_allocation = 20,
+         .out = NEW_DRIVE + not_enough_memory(25 * 2560),
+         .error_at = transfer_buffer,
+         .records = failed_run_records(3, "Write to block zero\nNot enough memory\n")},
+    });
+}
+
+// The fragmentation's first transfer, the zero bytes it programs from, comes
+// right after the last command a run without it sends before the drive's reset.
+TEST(FailureMatrix, FtlFragmentation) {
+    expect_rows({
+        {.failure = "channel failures are fatal",
+         .id = "fragmentation",
+         .members = fault("\"kind\": \"link_write_fail\", \"sector\": 2048, \"after\": {commands-1}"),
+         .args = {"1", SERIAL, "L", "B0", "Gy"},
+         .counted_run = {"1", SERIAL},
+         .out = SERIAL_LINE + "Flash BIST count = 0\n" + first_stages_passed() + new_drive_flash_test() +
+                empty_operator_lists() + no_response("host_install/ftl_fragmentation.cpp", false, 1),
+         .error_at = "host_main/command_channel.cpp",
+         .records = failed_run_records(3, "Sent to device : No response from drive\n")},
+    });
+}
+
+}  // namespace
