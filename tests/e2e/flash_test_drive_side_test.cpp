@@ -1,6 +1,6 @@
 // The drive-side part of the flash test on the reference build: the timing
-// test with its report, the cell test forced by an unreadable stored scan
-// list, and the transfers to and from the test program failing.
+// test with its report and the cell test forced by an unreadable stored scan
+// list. Its failures are rows of the failure matrix.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -17,12 +17,6 @@ namespace {
 using namespace e2e_run;
 
 constexpr uint32_t BUILD = 1;
-
-std::vector<Record> records_until_flash_test_start() {
-    std::vector<Record> records = complete_run_records();
-    records.resize(7);
-    return records;
-}
 
 // Timing results, per bank position: uncorrectable R, 1, 2, 3, then
 // correctable R, 1, 2, 3.
@@ -137,7 +131,7 @@ TEST(FlashTestDriveSide, TimingTestReportsPerBankAndEndsAfterAKey) {
         << result.out;
     EXPECT_NE(result.err.find("read 0 of 8191 (read_cycle=3)\r"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("complete\t\t\t\r"), std::string::npos) << result.err;
-    EXPECT_EQ(records_of(result), records_until_flash_test_start());
+    EXPECT_EQ(records_of(result), records_until_start_of(2));
     EXPECT_EQ(result.drive->program.runs, 1u);
 }
 
@@ -170,52 +164,7 @@ TEST(FlashTestDriveSide, UnreadableStoredScanListForcesTheCellTest) {
     EXPECT_TRUE(timing.out.ends_with("\npress any key to finish\n"));
     EXPECT_NE(timing.err.find("erase 0 of 8191\t\t\t\r"), std::string::npos) << timing.err;
     EXPECT_NE(timing.err.find("read 0 of 8191 (read_cycle=0)\r"), std::string::npos);
-    EXPECT_EQ(records_of(timing), records_until_flash_test_start());
-}
-
-TEST(FlashTestDriveSide, TransfersToAndFromTheTestProgramThatFail) {
-    // The sectors of the upload and of the timing results are sectors of the
-    // SATA/SDRAM test too: the faults wait for the program's start, the last
-    // command before them.
-    const e2e::RunResult clean = run_on_new_drive(BUILD, "transfer_count", scenario(BUILD), {"1", "T"});
-    ASSERT_EQ(clean.exit_code, 0);
-    const std::string after = std::to_string(clean.drive->counters.commands);
-
-    const e2e::RunResult upload = run_on_new_drive(
-        BUILD, "upload_fails",
-        scenario(BUILD, ", \"faults\": [{\"kind\": \"link_write_fail\", \"sector\": 600, \"after\": " +
-                            after + "}]"),
-        {"1", "L", "B1"});
-    EXPECT_EQ(upload.exit_code, 1);
-    EXPECT_TRUE(without_line_numbers(upload.out)
-                    .ends_with("NAND Flash test\nwait..\rERROR: no response from drive\n"
-                               "error at src/host_mass_production/drive_side_test.cpp N\n"))
-        << upload.out;
-    EXPECT_EQ(records_of(upload), failed_run_records(2, "NAND Flash test\nNo response from drive"));
-
-    const e2e::RunResult results = run_on_new_drive(
-        BUILD, "timing_results_fail",
-        scenario(BUILD, ", \"faults\": [{\"kind\": \"link_read_fail\", \"sector\": 2050, \"after\": " +
-                            after + "}]"),
-        {"1", "T"});
-    EXPECT_EQ(results.exit_code, 1);
-    EXPECT_TRUE(without_line_numbers(results.out)
-                    .ends_with("NAND Flash timing test\nwait..\r\nERROR: no response from drive\n"
-                               "error at src/host_mass_production/drive_side_test.cpp N\n"))
-        << results.out;
-    EXPECT_EQ(records_of(results), records_until_flash_test_start());
-}
-
-TEST(FlashTestDriveSide, ADriveThatIsNotFoundAgainAfterTheTestEndsTheRun) {
-    const e2e::RunResult result =
-        run_on_new_drive(BUILD, "reopen_fails",
-                         scenario(BUILD, ", \"faults\": [{\"kind\": \"reopen_fail\"}]"), {"1", "L", "B1"});
-    EXPECT_EQ(result.exit_code, 1);
-    EXPECT_TRUE(without_line_numbers(result.out)
-                    .ends_with("\nERROR: cannot open target drive \\\\.\\PHYSICALDRIVE1\n"
-                               "error at src/host_mass_production/drive_side_test.cpp N\n"))
-        << result.out;
-    EXPECT_EQ(records_of(result), failed_run_records(2, "Cannot open target drive"));
+    EXPECT_EQ(records_of(timing), records_until_start_of(2));
 }
 
 }  // namespace
