@@ -5,10 +5,8 @@
 // as in a run, so that the process's peak memory can be read beside it.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "codec/random.h"
 #include "host_install/bad_pair_lists.h"
@@ -18,43 +16,7 @@
 #include "host_install/system_area_layout.h"
 #include "host_mass_production/run_buffers.h"
 #include "host_mass_production/work_block.h"
-#include "platform/clock.h"
-#include "platform/disk.h"
 #include "platform/memory.h"
-
-namespace platform {
-
-DiskHandle disk_open(const char*) {
-    return 1;
-}
-
-bool disk_set_position(DiskHandle, uint64_t) {
-    return true;
-}
-
-bool disk_read(DiskHandle, void* buffer, uint32_t bytes) {
-    std::memset(buffer, 0, bytes);
-    return true;
-}
-
-bool disk_write(DiskHandle, const void* buffer, uint32_t) {
-    benchmark::DoNotOptimize(buffer);
-    return true;
-}
-
-void disk_close(DiskHandle) {}
-
-int64_t calendar_seconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-void sleep_milliseconds(uint32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-}  // namespace platform
 
 namespace {
 

@@ -6,44 +6,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "host_actions/bad_block_lists.h"
 #include "host_actions/initial_bb_list.h"
 #include "host_actions/rework_erase.h"
 #include "host_mass_production/work_block.h"
-#include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/memory.h"
-
-namespace platform {
-
-DiskHandle disk_open(const char*) {
-    return 1;
-}
-
-bool disk_set_position(DiskHandle, uint64_t) {
-    return true;
-}
-
-bool disk_read(DiskHandle, void* buffer, uint32_t bytes) {
-    std::memset(buffer, 0, bytes);
-    return true;
-}
-
-bool disk_write(DiskHandle, const void*, uint32_t) {
-    return true;
-}
-
-void disk_close(DiskHandle) {}
-
-int64_t calendar_seconds() {
-    return 1262300399;
-}
-
-void sleep_milliseconds(uint32_t) {}
-
-}  // namespace platform
 
 namespace {
 
