@@ -8,9 +8,10 @@
 //
 // Failures that no run can make happen, and why:
 // - command channel, payload or buffer not 512-aligned (send and receive):
-//   every buffer handed to the channel is the page-aligned work block's
-//   command sector, one of its tables, staging areas or stamp copy at a
-//   multiple of 512, or a 512-aligned run or transfer buffer.
+//   the channel is handed only the command sector, the tables and image
+//   staging areas of the page-aligned work block (all at multiples of 512)
+//   and 512-aligned run and transfer buffers; the stamp and the bootloader
+//   are copied into such a buffer first.
 // - command channel, payload given with count 0: every payload has a fixed
 //   count of at least one sector (each build's images are longer than 0).
 // - command channel, count too large: the largest payload, the metadata
@@ -18,23 +19,25 @@
 // - bad-block lists, refusals (not initialized, bank not expected): block
 //   zero is read and erased only for expected banks, after the module test
 //   has accepted the configuration.
-// - firmware download, firmware context cannot be built: the build returns
-//   failure never; every failure inside it is a debug assertion.
+// - initial scan, entries for a bank outside the configuration: the scan
+//   covers the banks whose blank check passed, only ever expected banks, and
+//   skips the entries of every other bank before that check.
+// - firmware download, firmware context cannot be built: the build never
+//   returns failure; every failure inside it is a debug assertion.
 // - firmware context, debug assertions 798 (a bad pair 0 or beyond the
 //   chip), 808 (first allocation not pair 0), 258 (empty candidate list)
-//   and 511 (list type not 2): the bad-pair lists and the steps before the
+//   and 511 (list type not 2): the bad-pair lists and the steps before each
 //   check exclude them.
 // - random generator, random_range with max < min: no caller passes such
 //   bounds; its self-test cannot fire (the state would have to repeat).
-// - page codec, stamp and image preparation: nothing that can fail.
 //
-// Failures whose run goes on are rows here too (exit code 0, the complete
-// run's records). Proven elsewhere because they need more than a drive
-// fault: the station's own disk refused (station_disk_test.cpp, a mounted
-// loop device), a run interrupted by a signal (interruption_test.cpp), a
-// stored scan list that does not read forcing the cell test
-// (flash_test_drive_side_test.cpp), a missing or incomplete station log
-// plug-in (the unit tests of the station log).
+// Failures whose run goes on are rows here too: exit code 0, the complete
+// run's records. Proven elsewhere because they need more than a drive
+// fault or a station's memory: the station's own disk refused
+// (station_disk_test.cpp, a mounted loop device), a run interrupted by a
+// signal (interruption_test.cpp), and a stored scan list that does not read,
+// which forces the cell test (flash_test_drive_side_test.cpp, two runs on
+// one drive).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,14 +67,17 @@ const std::string SERIAL = "SMATRIX";
 const std::string SERIAL_LINE = "Serial number = MATRIX\n";
 const std::string PASSED = SERIAL_LINE + first_stages_passed();
 const std::string NEW_DRIVE = PASSED + new_drive_flash_test();
+// The serial a run made up, as the stamp it wrote holds it.
+const std::string MADE_UP_SERIAL = "{serial}";
 constexpr uint32_t TABLES_BYTES = 32 * 8192;
 constexpr uint32_t STORED_BANK = 2;
 
 enum class Station { drive, no_drive, damaged_program };
 
-// A table that an earlier production left in block zero of bank 2: page 0
-// (initial entries) or page 3 (packed runtime entries). No entries: none.
-struct StoredTable {
+// A page that an earlier production left in block zero of bank 2, in the
+// normal-ECC configuration: page 3 holds a runtime list (packed entries), any
+// other page an initial list's count and entries. No entries: none.
+struct StoredPage {
     uint32_t page = 0;
     std::vector<uint32_t> entries = {};
 };
@@ -82,7 +88,7 @@ struct Row {
     std::string members = "";  // of the reference scenario: the fault that makes it happen
     std::vector<std::string> args = {"1", SERIAL};
     Station station = Station::drive;
-    StoredTable stored = {};
+    StoredPage stored = {};
     unsigned failing_allocation = 0;  // the station's memory request that fails
     // "{commands}" and "{commands-1}" in `members` stand for the commands a
     // run with these arguments sends to the plain reference drive.
@@ -114,7 +120,7 @@ std::string with_counted_commands(const Row& row) {
     return std::regex_replace(members, std::regex("\\{commands\\}"), std::to_string(at->second));
 }
 
-std::vector<uint8_t> stored_page(const StoredTable& table) {
+std::vector<uint8_t> stored_page(const StoredPage& table) {
     std::vector<uint8_t> page(sim::BANK_PAGE_BYTES, 0);
     const auto count = static_cast<uint32_t>(table.entries.size());
     if (table.page == 3) {
@@ -190,8 +196,11 @@ void expect_row(const Row& row) {
         e2e::run(station, row.args, {.input = row.input, .failing_allocation = row.failing_allocation});
 
     EXPECT_EQ(result.exit_code, row.exit_code);
-    const std::string expected =
+    std::string expected =
         row.out + (row.error_at != nullptr ? "error at src/" + std::string(row.error_at) + " N\n" : "");
+    if (const size_t serial = expected.find(MADE_UP_SERIAL); serial != std::string::npos && result.drive) {
+        expected.replace(serial, MADE_UP_SERIAL.size(), stamp_serial(*result.drive));
+    }
     expect_same_text(masked(result.out, expected), expected);
     if (row.err.empty()) {
         EXPECT_EQ(result.err, "");
@@ -244,6 +253,21 @@ const std::string MEMORY_FAIL_RECORD = "Application Memory allocation error\n";
 
 std::string not_enough_memory(uint32_t bytes) {
     return "ERROR: not enough memory for " + std::to_string(bytes) + " bytes\n";
+}
+
+// The flash test of a drive whose bank 2 was produced before: the bank is
+// reworked, the others are scanned.
+std::string reworked_bank_2(bool scan_list_stored) {
+    return blank_check(STORED_BANK, "NOT blank\n") + rework(STORED_BANK, scan_list_stored) +
+           scan_report(STORED_BANK);
+}
+
+std::vector<uint32_t> low_chip_blocks(uint32_t first, uint32_t count) {
+    std::vector<uint32_t> blocks;
+    for (uint32_t block = first; block < first + count; ++block) {
+        blocks.push_back(block);
+    }
+    return blocks;
 }
 
 TEST(FailureMatrix, CommandLine) {
@@ -483,6 +507,18 @@ TEST(FailureMatrix, StampReader) {
          .out = first_stages_passed() + no_response("host_actions/block_zero_page.cpp", true),
          .error_at = "host_main/command_channel.cpp",
          .records = failed_run_records(2, "Recv from device : No response from drive\n")},
+        // Bank 2's page 4 holds data written with the normal-ECC
+        // configuration, which the Big-ECC read cannot correct.
+        {.failure = "a corrupt stamp page is reported and skipped: the run goes on",
+         .id = "stamp_corrupted",
+         .args = {"1"},
+         .stored = {4, {0}},
+         .exit_code = 0,
+         .out = first_stages_passed() + bank_line(0) + bank_line(1) + "ERROR: stamp is corrupted in " +
+                bank_line(2) + bank_line(3) + bank_line(8) + bank_line(9) + bank_line(10) + bank_line(11) +
+                "serial number = " + MADE_UP_SERIAL + "\n" + reworked_bank_2(false) +
+                "\nfirmware installation complete\n" + JUMPER_MESSAGE,
+         .records = complete_run_records()},
     });
 }
 
@@ -671,21 +707,6 @@ TEST(FailureMatrix, DriveSideFlashTest) {
     });
 }
 
-// Stored tables that a drive produced before carries in its bank 2 and that
-// the firmware download cannot take.
-std::string reworked_bank_2(bool scan_list_stored) {
-    return PASSED + blank_check(STORED_BANK, "NOT blank\n") + rework(STORED_BANK, scan_list_stored) +
-           scan_report(STORED_BANK);
-}
-
-std::vector<uint32_t> low_chip_blocks(uint32_t first, uint32_t count) {
-    std::vector<uint32_t> blocks;
-    for (uint32_t block = first; block < first + count; ++block) {
-        blocks.push_back(block);
-    }
-    return blocks;
-}
-
 TEST(FailureMatrix, BadPairLists) {
     // A new drive without bad blocks: every bank's pair 1 holds its system
     // blocks; 235 bad pairs are one more than a bank may have.
@@ -709,15 +730,15 @@ TEST(FailureMatrix, BadPairLists) {
         {.failure = "a table entry names block 8192 or higher",
          .id = "block_beyond_the_chip",
          .stored = {0, {0x2000}},
-         .out = reworked_bank_2(true) + "ERROR: scan list has error\n",
+         .out = PASSED + reworked_bank_2(true) + "ERROR: scan list has error\n",
          .error_at = "host_install/bad_pair_lists.cpp",
          .records = failed_run_records(3, "Build bad block list\nScan list has error")},
         {.failure = "a runtime entry with a type outside 1 to 8",
          .id = "runtime_type_without_a_name",
          .stored = {3, {700 | 1u << 16 | 9u << 24}},
          .exit_code = 0,
-         .out =
-             reworked_bank_2(false) + "\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : N\n",
+         .out = PASSED + reworked_bank_2(false) +
+                "\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : N\n",
          .records = records_until_start_of(3)},
         {.failure = "command channel failure: the read-back of the lists",
          .id = "lists_read_back",
@@ -735,15 +756,15 @@ TEST(FailureMatrix, FirmwareContext) {
          .id = "too_many_single_chip_blocks",
          .stored = {0, low_chip_blocks(2, 410)},
          .exit_code = 0,
-         .out =
-             reworked_bank_2(true) + "\ndebug assertion failure\nsrc/host_install/system_blocks.cpp : 636\n",
+         .out = PASSED + reworked_bank_2(true) +
+                "\ndebug assertion failure\nsrc/host_install/system_blocks.cpp : 636\n",
          .records = records_until_start_of(3)},
         {.failure = "261: the first candidate is block 0 (block zero listed as bad on one chip only)",
          .id = "block_zero_bad_on_one_chip",
          .stored = {0, {0}},
          .exit_code = 0,
-         .out =
-             reworked_bank_2(true) + "\ndebug assertion failure\nsrc/host_install/system_blocks.cpp : 261\n",
+         .out = PASSED + reworked_bank_2(true) +
+                "\ndebug assertion failure\nsrc/host_install/system_blocks.cpp : 261\n",
          .records = records_until_start_of(3)},
         {.failure = "the HIL context buffer cannot be allocated",
          .id = "hil_context_buffer",
