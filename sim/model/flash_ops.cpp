@@ -41,7 +41,7 @@ bool pair_transfer(const FlashOp& op) {
 
 // Where a program or read lands: the blocks of each chip and the page.
 struct PageAddress {
-    uint32_t block_low, block_high, page;
+    uint32_t block_low = 0, block_high = 0, page = 0;
 };
 
 bool page_address(Drive& drive, const FlashOp& op, PageAddress* at) {
