@@ -47,7 +47,7 @@ bool run_is_sound(const PageRun& run, int encoded) {
 }
 
 uint8_t* copy_into_blank_pages(const uint8_t* source, uint32_t total, uint32_t length) {
-    uint8_t* pages = allocate_transfer_buffer(total);
+    uint8_t* pages = ALLOCATE_TRANSFER_BUFFER(total);
     std::memset(pages, 0xFF, total);
     std::memcpy(pages, source, std::min(length, total));
     return pages;
@@ -57,7 +57,7 @@ uint8_t* copy_into_blank_pages(const uint8_t* source, uint32_t total, uint32_t l
 // scrambled data words of each of the four sectors, without check and parity
 // words, and 0xFF for the rest of the slot.
 uint8_t* expected_encoded_read_back(const uint8_t* slots, const PageRun& run) {
-    uint8_t* expected = allocate_transfer_buffer(run.total);
+    uint8_t* expected = ALLOCATE_TRANSFER_BUFFER(run.total);
     std::memset(expected, 0xFF, run.total);
     for (uint32_t slot = 0; slot < run.page_count; ++slot) {
         const uint8_t* encoded_page = slots + slot * run.page_slot;
@@ -160,7 +160,7 @@ int write_block_zero_pages(const uint8_t* source, uint32_t first_page, uint32_t 
     } else {
         program_plain(run);
     }
-    uint8_t* read_back = allocate_transfer_buffer(BUILD_NUM_BANKS * run.total);
+    uint8_t* read_back = ALLOCATE_TRANSFER_BUFFER(BUILD_NUM_BANKS * run.total);
     read_back_all_banks(run, read_back);
 
     int result = 1;

@@ -26,7 +26,7 @@ void make_calibration_pattern(uint32_t seed, uint8_t* buffer) {
 }
 
 int write_calibration_pattern() {
-    uint8_t* pattern = allocate_transfer_buffer(CALIBRATION_PATTERN_BYTES);
+    uint8_t* pattern = ALLOCATE_TRANSFER_BUFFER(CALIBRATION_PATTERN_BYTES);
     make_calibration_pattern(static_cast<uint32_t>(platform::calendar_seconds()), pattern);
     const int result = write_block_zero_pages(pattern, CALIBRATION_FIRST_PAGE, CALIBRATION_PAGES,
                                               CALIBRATION_PAGE_BYTES, 0, 0, 0);

@@ -112,8 +112,8 @@ void write_unit(uint32_t k, uint32_t unit, uint8_t* transfer) {
 }  // namespace
 
 void ftl_fragmentation() {
-    auto* order = reinterpret_cast<uint32_t*>(allocate_transfer_buffer(FRAGMENTATION_ORDER_BYTES));
-    uint8_t* transfer = allocate_transfer_buffer(PAIR_PAGE_BYTES);
+    auto* order = reinterpret_cast<uint32_t*>(ALLOCATE_TRANSFER_BUFFER(FRAGMENTATION_ORDER_BYTES));
+    uint8_t* transfer = ALLOCATE_TRANSFER_BUFFER(PAIR_PAGE_BYTES);
     shuffle(order);
     send_unit_data(transfer);
     for (uint32_t k = 0; k < BUILD_FTL_UNITS; ++k) {

@@ -9,7 +9,7 @@ uint8_t* hil_context = nullptr;
 
 void make_hil_context() {
     if (hil_context == nullptr) {
-        hil_context = allocate_transfer_buffer(HIL_CONTEXT_BYTES);
+        hil_context = ALLOCATE_TRANSFER_BUFFER(HIL_CONTEXT_BYTES);
     }
     std::memset(hil_context, 0, HIL_CONTEXT_BYTES);
 }

@@ -56,7 +56,7 @@ void program_and_read_back(uint32_t page) {
 }  // namespace
 
 int install_bb_lists(int which) {
-    uint8_t* read_back = allocate_transfer_buffer(TABLES_BYTES);
+    uint8_t* read_back = ALLOCATE_TRANSFER_BUFFER(TABLES_BYTES);
     clear_log_buffer();
     put_to_log_buffer("Install bad block list\n");
 

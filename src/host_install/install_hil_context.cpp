@@ -23,7 +23,7 @@ void install_hil_context() {
     SEND_TO_DEVICE(hil_context, HIL_CONTEXT_BYTES / 512);
     fill_pair_page_read(bank, DATA_WINDOW_ADDRESS, row, 1);
     SEND_TO_DEVICE(nullptr, 0);
-    uint8_t* read = allocate_transfer_buffer(HIL_CONTEXT_BYTES);
+    uint8_t* read = ALLOCATE_TRANSFER_BUFFER(HIL_CONTEXT_BYTES);
     RECV_FROM_DEVICE(DATA_WINDOW_SECTOR, read, HIL_CONTEXT_BYTES / 512);
     if (std::memcmp(read, hil_context, HIL_CONTEXT_BYTES) != 0) {
         INSTALL_CORRUPTION("HIL install fail\nData corruption. see good.bin and bad.bin\n", hil_context, read,

@@ -24,7 +24,7 @@ void install_master_info() {
     SEND_TO_DEVICE(master_info_buffer, MASTER_INFO_BUFFER_BYTES / 512);
     fill_block_page_read(bank, MASTER_INFO_BUFFER_BYTES, row_low, row_high);
     SEND_TO_DEVICE(nullptr, 0);
-    uint8_t* read = allocate_transfer_buffer(MASTER_INFO_BUFFER_BYTES);
+    uint8_t* read = ALLOCATE_TRANSFER_BUFFER(MASTER_INFO_BUFFER_BYTES);
     RECV_FROM_DEVICE(DATA_WINDOW_SECTOR, read, MASTER_INFO_BUFFER_BYTES / 512);
     if (std::memcmp(read, master_info_buffer, MASTER_INFO.content_bytes) != 0) {
         INSTALL_CORRUPTION("Master install fail\nData corruption. see good.bin and bad.bin\n",

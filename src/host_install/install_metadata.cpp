@@ -50,7 +50,7 @@ void install_metadata() {
         SEND_TO_DEVICE(nullptr, 0);
     }
     sync_flash();
-    uint8_t* read = allocate_transfer_buffer(METADATA_IMAGE.readback_bytes);
+    uint8_t* read = ALLOCATE_TRANSFER_BUFFER(METADATA_IMAGE.readback_bytes);
     RECV_FROM_DEVICE(DATA_WINDOW_SECTOR, read, METADATA_READBACK_SECTORS);
     if (std::memcmp(read, metadata_buffer, METADATA_IMAGE.content_bytes) != 0) {
         INSTALL_CORRUPTION("Metadata install fail\ndata corruption. see good.bin and bad.bin\n",

@@ -44,7 +44,7 @@ void read_back_page(uint32_t page, uint8_t* buffer) {
 void install_zero_page() {
     clear_log_buffer();
     put_to_log_buffer("Installing zero page...");
-    uint8_t* buffer = allocate_transfer_buffer(ZERO_PAGE_READBACK_BYTES);
+    uint8_t* buffer = ALLOCATE_TRANSFER_BUFFER(ZERO_PAGE_READBACK_BYTES);
     std::memset(buffer, 0, PAIR_PAGE_BYTES);
     fill_data_only();
     SEND_TO_DEVICE(buffer, PAIR_PAGE_BYTES / 512);

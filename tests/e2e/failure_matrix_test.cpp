@@ -251,10 +251,6 @@ const std::string JUMPER_MESSAGE =
 const std::string MEMORY_FAILURE = "ERROR: memory allocation failure\n";
 const std::string MEMORY_FAIL_RECORD = "Application Memory allocation error\n";
 
-std::string not_enough_memory(uint32_t bytes) {
-    return "ERROR: not enough memory for " + std::to_string(bytes) + " bytes\n";
-}
-
 // The flash test of a drive whose bank 2 was produced before: the bank is
 // reworked, the others are scanned.
 std::string reworked_bank_2(bool scan_list_stored) {
@@ -567,15 +563,15 @@ TEST(FailureMatrix, FlashTest) {
         {.failure = "the read-back buffer of the lists cannot be allocated",
          .id = "lists_read_back_buffer",
          .failing_allocation = 4,
-         .out = NEW_DRIVE + not_enough_memory(TABLES_BYTES),
-         .error_at = "host_install/transfer_buffer.cpp",
-         .records = failed_run_records(2, "Erase bad block list\nNot enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/install_bb_lists.cpp",
+         .records = failed_run_records(2, "Erase bad block list\n" + MEMORY_FAIL_RECORD)},
         {.failure = "the read-back buffer of the 0xFF pages cannot be allocated",
          .id = "empty_pages_read_back_buffer",
          .failing_allocation = 5,
-         .out = NEW_DRIVE + not_enough_memory(8 * 4096),
-         .error_at = "host_install/transfer_buffer.cpp",
-         .records = failed_run_records(2, "Write to block zero\nNot enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/block_zero_writer.cpp",
+         .records = failed_run_records(2, "Write to block zero\n" + MEMORY_FAIL_RECORD)},
     });
 }
 
@@ -769,9 +765,9 @@ TEST(FailureMatrix, FirmwareContext) {
         {.failure = "the HIL context buffer cannot be allocated",
          .id = "hil_context_buffer",
          .failing_allocation = 9,
-         .out = NEW_DRIVE + not_enough_memory(16384),
-         .error_at = "host_install/transfer_buffer.cpp",
-         .records = failed_run_records(3, "Build bad block list\nNot enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/hil_context.cpp",
+         .records = failed_run_records(3, "Build bad block list\n" + MEMORY_FAIL_RECORD)},
     });
 }
 
@@ -835,7 +831,6 @@ TEST(FailureMatrix, FirmwareDownloadWrites) {
 }
 
 TEST(FailureMatrix, SystemAreaInstallers) {
-    const std::string transfer_buffer = "host_install/transfer_buffer.cpp";
     expect_rows({
         {.failure = "the zero page does not read back",
          .id = "zero_page",
@@ -877,32 +872,31 @@ TEST(FailureMatrix, SystemAreaInstallers) {
         {.failure = "a read-back buffer cannot be allocated: the zero page's",
          .id = "zero_page_buffer",
          .failing_allocation = 10,
-         .out = NEW_DRIVE + not_enough_memory(8 * 16384),
-         .error_at = transfer_buffer.c_str(),
-         .records = failed_run_records(3, "Installing zero page...Not enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/install_zero_page.cpp",
+         .records = failed_run_records(3, "Installing zero page..." + MEMORY_FAIL_RECORD)},
         {.failure = "a read-back buffer cannot be allocated: the metadata's",
          .id = "metadata_buffer",
          .failing_allocation = 11,
-         .out = NEW_DRIVE + not_enough_memory(0xBE1400),
-         .error_at = transfer_buffer.c_str(),
-         .records = failed_run_records(3, "installing metadata...Not enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/install_metadata.cpp",
+         .records = failed_run_records(3, "installing metadata..." + MEMORY_FAIL_RECORD)},
         {.failure = "a read-back buffer cannot be allocated: the HIL context's",
          .id = "hil_context_read_back_buffer",
          .failing_allocation = 12,
-         .out = NEW_DRIVE + not_enough_memory(16384),
-         .error_at = transfer_buffer.c_str(),
-         .records = failed_run_records(3, "installing HIL context...Not enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/install_hil_context.cpp",
+         .records = failed_run_records(3, "installing HIL context..." + MEMORY_FAIL_RECORD)},
         {.failure = "a read-back buffer cannot be allocated: the master info's",
          .id = "master_info_read_back_buffer",
          .failing_allocation = 13,
-         .out = NEW_DRIVE + not_enough_memory(1024),
-         .error_at = transfer_buffer.c_str(),
-         .records = failed_run_records(3, "installing master info...Not enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/install_master_info.cpp",
+         .records = failed_run_records(3, "installing master info..." + MEMORY_FAIL_RECORD)},
     });
 }
 
 TEST(FailureMatrix, BlockZeroWriter) {
-    const char* transfer_buffer = "host_install/transfer_buffer.cpp";
     expect_rows({
         {.failure = "channel failures are fatal: the read-back of the stamp",
          .id = "stamp_read_back",
@@ -914,21 +908,21 @@ TEST(FailureMatrix, BlockZeroWriter) {
         {.failure = "the page buffer of a copied write cannot be allocated: the stamp's",
          .id = "stamp_page_buffer",
          .failing_allocation = 14,
-         .out = NEW_DRIVE + not_enough_memory(2048),
-         .error_at = transfer_buffer,
-         .records = failed_run_records(3, "Write to block zero\nNot enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/block_zero_writer.cpp",
+         .records = failed_run_records(3, "Write to block zero\n" + MEMORY_FAIL_RECORD)},
         {.failure = "the calibration pattern's buffer cannot be allocated",
          .id = "calibration_pattern_buffer",
          .failing_allocation = 18,
-         .out = NEW_DRIVE + not_enough_memory(3 * 8192),
-         .error_at = transfer_buffer,
-         .records = failed_run_records(3, "Not enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/calibration_pattern.cpp",
+         .records = failed_run_records(3, MEMORY_FAIL_RECORD)},
         {.failure = "the expected image of an encoded write cannot be allocated: the firmware's",
          .id = "firmware_expected_image",
          .failing_allocation = 20,
-         .out = NEW_DRIVE + not_enough_memory(25 * 2560),
-         .error_at = transfer_buffer,
-         .records = failed_run_records(3, "Write to block zero\nNot enough memory\n")},
+         .out = NEW_DRIVE + MEMORY_FAILURE,
+         .error_at = "host_install/block_zero_writer.cpp",
+         .records = failed_run_records(3, "Write to block zero\n" + MEMORY_FAIL_RECORD)},
     });
 }
 
