@@ -430,7 +430,13 @@ void expect_dumps(const e2e::RunResult& result, const DumpPair& dump) {
     const std::vector<uint8_t>& good = result.dumps.at("good.bin");
     ASSERT_EQ(good.size(), dump.bytes);
     std::vector<uint8_t> expected = good;
-    expected[dump.flipped] ^= 0x01;
+    if (dump.low_chip_erased == 0) {
+        expected[dump.flipped] ^= 0x01;
+    }
+    const size_t erased_end = std::min(expected.size(), dump.flipped + dump.low_chip_erased);
+    for (size_t at = dump.flipped; at < erased_end; at += 2) {
+        expected[at] = 0xFF;
+    }
     EXPECT_EQ(result.dumps.at(dump.bad_name), expected);
 }
 

@@ -78,10 +78,15 @@ struct InstalledTables {
 // scrambled data of their sectors, then 0xFF); the named dump what the bank
 // read, which differs from it in bit 0 of byte `flipped`. No name: the run
 // left no dump files.
+// The dump files of a read-back difference: bad_name holds good.bin with bit 0
+// of byte `flipped` flipped or, when `low_chip_erased` is not 0, with the low
+// chip's bytes (the even ones) of that many bytes from `flipped` reading
+// erased, as a page whose program the low chip failed.
 struct DumpPair {
     const char* bad_name = nullptr;
     size_t bytes = 0;
     size_t flipped = 0;
+    size_t low_chip_erased = 0;
 };
 void expect_dumps(const e2e::RunResult& result, const DumpPair& dump);
 

@@ -240,6 +240,14 @@ std::string read_differs(uint32_t bank, uint32_t block, uint32_t page, uint32_t 
                  ", \"value\": " + std::to_string(byte));
 }
 
+// The low chip of `bank` fails the program of the page: the page reads back
+// uncorrectable.
+std::string program_fail(uint32_t bank, uint32_t block, uint32_t page) {
+    return fault("\"kind\": \"program_fail\", \"bank\": " + std::to_string(bank) +
+                 ", \"chip\": \"low\", \"block\": " + std::to_string(block) +
+                 ", \"page\": " + std::to_string(page));
+}
+
 std::string banks(const char* bitmap) {
     return std::string(", \"banks\": \"") + bitmap + "\"";
 }
@@ -545,6 +553,13 @@ TEST(FailureMatrix, FlashTest) {
          .error_at = at,
          .records = failed_run_records(2, std::string("Install bad block list\n") + CORRUPTION_TRAIL),
          .dumps = {"bad.bin", TABLES_BYTES, 8 * 8192 + 100}},
+        {.failure = "installation of the initial lists fails: a chip fails their program",
+         .id = "scan_lists_program_fails",
+         .members = program_fail(8, 0, 0),
+         .out = NEW_DRIVE + CORRUPTION,
+         .error_at = at,
+         .records = failed_run_records(2, std::string("Install bad block list\n") + CORRUPTION_TRAIL),
+         .dumps = {"bad.bin", TABLES_BYTES, 8 * 8192, 8192}},
         {.failure = "installation of the 0xFF pages fails: they do not read back",
          .id = "empty_pages_do_not_read_back",
          .members = read_differs(3, 0, 2, 7),
@@ -784,6 +799,13 @@ TEST(FailureMatrix, FirmwareDownloadWrites) {
          .error_at = at,
          .records = failed_run_records(3, block_zero + bank_line(9) + "Big ECC\n"),
          .dumps = {"bad9.bin", 2048, 10}},
+        {.failure = "a block-zero page write fails: stamp, page 4, a chip fails its program",
+         .id = "stamp_program_fails",
+         .members = program_fail(9, 0, 4),
+         .out = NEW_DRIVE + CORRUPTION + bank_line(9),
+         .error_at = at,
+         .records = failed_run_records(3, block_zero + bank_line(9) + "Big ECC\n"),
+         .dumps = {"bad9.bin", 2048, 0, 2048}},
         {.failure = "a block-zero page write fails: bootloader, page 5, \"2nd Bootloader - Big ECC\"",
          .id = "bootloader",
          .members = read_differs(0, 0, 5, 300),
