@@ -93,6 +93,22 @@ struct BadPairEntry {
     bool operator==(const BadPairEntry&) const = default;
 };
 
+// Adds `pair` to the entries from `from` on, or adds its chips to the entry
+// it already has there. Pair 0 (block zero) is never a bad pair.
+void merge_bad_pair(std::vector<BadPairEntry>& entries, size_t from, uint16_t pair, uint8_t mask,
+                    uint8_t type) {
+    if (pair == 0) {
+        return;
+    }
+    auto at = std::find_if(entries.begin() + static_cast<std::ptrdiff_t>(from), entries.end(),
+                           [pair](const BadPairEntry& e) { return e.pair == pair; });
+    if (at != entries.end()) {
+        at->mask |= mask;
+    } else {
+        entries.push_back({pair, mask, type});
+    }
+}
+
 // The bank's bad pairs as the drive's FTL must get them: the initial
 // table's pairs sorted, each once with the chips it is bad on, then the
 // runtime table's pairs in table order, merged among themselves.
@@ -100,35 +116,14 @@ std::vector<BadPairEntry> expected_bad_pairs(const std::vector<uint16_t>& initia
                                              const std::vector<uint32_t>& runtime) {
     std::vector<BadPairEntry> sorted;
     for (const uint16_t entry : initial) {
-        const uint16_t pair = (entry >> 1) & 0x3FFF;
-        const uint8_t mask = (entry & 0x8000) ? 2 : 1;
-        auto at = std::find_if(sorted.begin(), sorted.end(),
-                               [pair](const BadPairEntry& e) { return e.pair == pair; });
-        if (pair == 0) {
-            continue;
-        }
-        if (at != sorted.end()) {
-            at->mask |= mask;
-        } else {
-            sorted.push_back({pair, mask, 0});
-        }
+        merge_bad_pair(sorted, 0, (entry >> 1) & 0x3FFF, (entry & 0x8000) ? 2 : 1, 0);
     }
     std::sort(sorted.begin(), sorted.end(),
               [](const BadPairEntry& a, const BadPairEntry& b) { return a.pair < b.pair; });
     const size_t runtime_from = sorted.size();
     for (const uint32_t packed : runtime) {
-        const uint16_t pair = (packed & 0xFFFF) >> 1;
-        const uint8_t mask = (packed >> 16) & 0xFF;
-        auto at = std::find_if(sorted.begin() + static_cast<std::ptrdiff_t>(runtime_from), sorted.end(),
-                               [pair](const BadPairEntry& e) { return e.pair == pair; });
-        if (pair == 0) {
-            continue;
-        }
-        if (at != sorted.end()) {
-            at->mask |= mask;
-        } else {
-            sorted.push_back({pair, mask, static_cast<uint8_t>(packed >> 24)});
-        }
+        merge_bad_pair(sorted, runtime_from, (packed & 0xFFFF) >> 1, (packed >> 16) & 0xFF,
+                       static_cast<uint8_t>(packed >> 24));
     }
     return sorted;
 }
