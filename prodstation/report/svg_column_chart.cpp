@@ -20,7 +20,7 @@ constexpr double PLOT_HEIGHT = 180;
 constexpr double LINE_HEIGHT = 13;
 constexpr double CHARACTER_WIDTH = 6.5;  // of an axis label
 constexpr double NOTE_MIN_COLUMN_WIDTH = 30;
-constexpr unsigned Y_TICKS = 5;
+constexpr unsigned MOST_Y_TICKS = 5;
 
 std::vector<std::string> lines_of(const std::string& label) {
     std::vector<std::string> lines;
@@ -66,11 +66,10 @@ std::string legend(const ColumnChart& chart) {
     return svg;
 }
 
-std::string y_axis(const ColumnChart& chart, double top_value) {
+std::string y_axis(const ColumnChart& chart, double step, unsigned ticks) {
     std::string svg;
-    const double step = top_value / Y_TICKS;
-    for (unsigned tick = 0; tick <= Y_TICKS; ++tick) {
-        const double y = PLOT_TOP + PLOT_HEIGHT - PLOT_HEIGHT * tick / Y_TICKS;
+    for (unsigned tick = 0; tick <= ticks; ++tick) {
+        const double y = PLOT_TOP + PLOT_HEIGHT - PLOT_HEIGHT * tick / ticks;
         svg += svg_line(PLOT_LEFT, y, PLOT_RIGHT, y, tick == 0 ? "axis" : "grid");
         svg +=
             svg_text(PLOT_LEFT - 6, y + 4, std::to_string(static_cast<unsigned>(step * tick)), "end", "tick");
@@ -103,16 +102,16 @@ std::string svg_column_chart(const ColumnChart& chart) {
     for (const ChartColumn& c : chart.columns) {
         highest = std::max(highest, column_total(c));
     }
-    const double step = nice_step(std::max(1.0, highest / static_cast<double>(Y_TICKS)));
-    const double top_value = step * Y_TICKS;
-    const double scale = PLOT_HEIGHT / top_value;
+    const double step = nice_step(std::max(1.0, highest / static_cast<double>(MOST_Y_TICKS)));
+    const auto ticks = static_cast<unsigned>(std::ceil(highest / step));
+    const double scale = PLOT_HEIGHT / (step * ticks);
     const double slot =
         (PLOT_RIGHT - PLOT_LEFT) / static_cast<double>(std::max<size_t>(chart.columns.size(), 1));
     const double bar = std::min(slot * 0.72, 64.0);
     const size_t stride = label_stride(chart, slot);
 
     std::string svg =
-        svg_open(chart.id, WIDTH, height, chart.name) + legend(chart) + y_axis(chart, top_value);
+        svg_open(chart.id, WIDTH, height, chart.name) + legend(chart) + y_axis(chart, step, ticks);
     for (size_t i = 0; i < chart.columns.size(); ++i) {
         const ChartColumn& c = chart.columns[i];
         const double centre = PLOT_LEFT + slot * (static_cast<double>(i) + 0.5);
