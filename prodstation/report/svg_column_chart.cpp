@@ -66,13 +66,30 @@ std::string legend(const ColumnChart& chart) {
     return svg;
 }
 
-std::string y_axis(const ColumnChart& chart, double step, unsigned ticks) {
+// Round ticks up to just above the tallest column.
+struct YScale {
+    double step;
+    unsigned ticks;
+    double pixels_per_run;
+};
+
+YScale y_scale(const ColumnChart& chart) {
+    unsigned highest = 1;
+    for (const ChartColumn& column : chart.columns) {
+        highest = std::max(highest, column_total(column));
+    }
+    const double step = nice_step(std::max(1.0, highest / static_cast<double>(MOST_Y_TICKS)));
+    const auto ticks = static_cast<unsigned>(std::ceil(highest / step));
+    return {step, ticks, PLOT_HEIGHT / (step * ticks)};
+}
+
+std::string y_axis(const ColumnChart& chart, const YScale& scale) {
     std::string svg;
-    for (unsigned tick = 0; tick <= ticks; ++tick) {
-        const double y = PLOT_TOP + PLOT_HEIGHT - PLOT_HEIGHT * tick / ticks;
+    for (unsigned tick = 0; tick <= scale.ticks; ++tick) {
+        const double y = PLOT_TOP + PLOT_HEIGHT - PLOT_HEIGHT * tick / scale.ticks;
         svg += svg_line(PLOT_LEFT, y, PLOT_RIGHT, y, tick == 0 ? "axis" : "grid");
-        svg +=
-            svg_text(PLOT_LEFT - 6, y + 4, std::to_string(static_cast<unsigned>(step * tick)), "end", "tick");
+        const auto value = static_cast<unsigned>(scale.step * tick);
+        svg += svg_text(PLOT_LEFT - 6, y + 4, std::to_string(value), "end", "tick");
     }
     svg += svg_vertical_text(16, PLOT_TOP + PLOT_HEIGHT / 2, chart.y_title, "axis-title");
     return svg;
@@ -92,39 +109,39 @@ std::string column(const ColumnChart& chart, const ChartColumn& column, double x
     return svg + "</g>";
 }
 
+std::string column_label(const ChartColumn& column, double centre) {
+    std::string svg;
+    double y = PLOT_TOP + PLOT_HEIGHT + 8 + LINE_HEIGHT - 2;
+    for (const std::string& line : lines_of(column.label)) {
+        svg += svg_text(centre, y, line, "middle", "tick");
+        y += LINE_HEIGHT;
+    }
+    return svg;
+}
+
 }  // namespace
 
 std::string svg_column_chart(const ColumnChart& chart) {
     const size_t label_lines = most_label_lines(chart);
     const double axis_bottom = PLOT_TOP + PLOT_HEIGHT;
     const double height = axis_bottom + 8 + LINE_HEIGHT * static_cast<double>(label_lines) + 26;
-    unsigned highest = 1;
-    for (const ChartColumn& c : chart.columns) {
-        highest = std::max(highest, column_total(c));
-    }
-    const double step = nice_step(std::max(1.0, highest / static_cast<double>(MOST_Y_TICKS)));
-    const auto ticks = static_cast<unsigned>(std::ceil(highest / step));
-    const double scale = PLOT_HEIGHT / (step * ticks);
+    const YScale scale = y_scale(chart);
     const double slot =
         (PLOT_RIGHT - PLOT_LEFT) / static_cast<double>(std::max<size_t>(chart.columns.size(), 1));
     const double bar = std::min(slot * 0.72, 64.0);
     const size_t stride = label_stride(chart, slot);
 
-    std::string svg =
-        svg_open(chart.id, WIDTH, height, chart.name) + legend(chart) + y_axis(chart, step, ticks);
+    std::string svg = svg_open(chart.id, WIDTH, height, chart.name) + legend(chart) + y_axis(chart, scale);
     for (size_t i = 0; i < chart.columns.size(); ++i) {
         const ChartColumn& c = chart.columns[i];
         const double centre = PLOT_LEFT + slot * (static_cast<double>(i) + 0.5);
-        svg += column(chart, c, centre - bar / 2, bar, scale);
+        svg += column(chart, c, centre - bar / 2, bar, scale.pixels_per_run);
         if (slot >= NOTE_MIN_COLUMN_WIDTH && !c.note.empty()) {
-            svg += svg_text(centre, axis_bottom - column_total(c) * scale - 4, c.note, "middle", "note");
+            svg += svg_text(centre, axis_bottom - column_total(c) * scale.pixels_per_run - 4, c.note,
+                            "middle", "note");
         }
         if (i % stride == 0) {
-            double y = axis_bottom + 8 + LINE_HEIGHT - 2;
-            for (const std::string& line : lines_of(c.label)) {
-                svg += svg_text(centre, y, line, "middle", "tick");
-                y += LINE_HEIGHT;
-            }
+            svg += column_label(c, centre);
         }
     }
     svg += svg_text((PLOT_LEFT + PLOT_RIGHT) / 2, height - 6, chart.x_title, "middle", "axis-title");
