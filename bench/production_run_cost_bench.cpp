@@ -54,6 +54,11 @@ DiskHandle disk_open(const char*) {
     return drive ? 1 : INVALID_DISK_HANDLE;
 }
 
+bool disk_size(DiskHandle, uint64_t* bytes) {
+    *bytes = sim::DISK_BYTES;
+    return true;
+}
+
 bool disk_set_position(DiskHandle, uint64_t byte_offset) {
     position = byte_offset;
     return true;

@@ -4,13 +4,16 @@
 // the first open and written back at every close and at process exit (a
 // fatal error ends the process without closing). Closing and reopening in one
 // run keeps the drive powered: its SDRAM and modes stay as they were. An
-// interrupted run saves it too (link/interruption.h).
+// interrupted run saves it too (link/interruption.h). A drive file another
+// run holds is refused before it is loaded (link/drive_file_claim.h). The
+// disk is the factory-mode disk, in either jumper position.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "link/drive_file_claim.h"
 #include "link/interruption.h"
 #include "link/virtual_clock.h"
 #include "model/drive.h"
@@ -86,12 +89,24 @@ bool handle_valid(platform::DiskHandle disk) {
 namespace platform {
 
 DiskHandle disk_open(const char* drive_path) {
-    if (!attach(drive_file_path(drive_path))) {
+    const std::string path = drive_file_path(drive_path);
+    if (!sim_link::claim_drive_file(path)) {
+        return BUSY_DISK_HANDLE;
+    }
+    if (!attach(path)) {
         return INVALID_DISK_HANDLE;
     }
     attached.open = true;
     attached.position = 0;
     return SIM_HANDLE;
+}
+
+bool disk_size(DiskHandle disk, uint64_t* bytes) {
+    if (!handle_valid(disk)) {
+        return false;
+    }
+    *bytes = sim::DISK_BYTES;
+    return true;
 }
 
 bool disk_set_position(DiskHandle disk, uint64_t byte_offset) {

@@ -86,7 +86,8 @@ void reopen_drive(uint32_t drive_number) {
     char path[DRIVE_PATH_CHARS];
     format_drive_path(drive_number, path);
     work->drive = platform::disk_open(path);
-    if (work->drive == platform::INVALID_DISK_HANDLE || work->drive == platform::REFUSED_DISK_HANDLE) {
+    if (work->drive == platform::INVALID_DISK_HANDLE || work->drive == platform::REFUSED_DISK_HANDLE ||
+        work->drive == platform::BUSY_DISK_HANDLE) {
         set_error_colour();
         std::printf("ERROR: cannot open target drive %s\n", path);
         restore_colour();

@@ -29,6 +29,13 @@ constexpr uint32_t WORDS_PER_SECTOR = SECTOR_BYTES / 4;
 constexpr uint32_t PATTERN_WORDS = SECTORS_PER_TRANSFER * WORDS_PER_SECTOR;
 constexpr uint32_t PASSES = 5;
 
+// A drive in factory mode presents its SDRAM as the disk: at least the area
+// this test covers, at most the 64 MiB fitted. Any other disk (a station
+// disk, a stick, a drive in normal mode) is not ours to write.
+constexpr uint64_t FACTORY_MODE_DISK_MIN_BYTES =
+    TEST_AREA_START_BYTE + uint64_t{TEST_AREA_SECTORS} * SECTOR_BYTES;
+constexpr uint64_t FACTORY_MODE_DISK_MAX_BYTES = 64ull << 20;
+
 // The failure's console line in the error colour, then its fail record.
 void report_failure(const char* console_line, const char* record) {
     set_error_colour();
@@ -47,21 +54,45 @@ void report_open_failure(const char* console_format, const char* record_format, 
     report_failure(console_line, record);
 }
 
+// Before the first write: a disk whose size cannot be told is refused too.
+void check_factory_mode_disk(const char* path, uint32_t drive_number) {
+    uint64_t bytes = 0;
+    if (!platform::disk_size(work->drive, &bytes) || bytes < FACTORY_MODE_DISK_MIN_BYTES ||
+        bytes > FACTORY_MODE_DISK_MAX_BYTES) {
+        report_open_failure("ERROR: target drive %s is not a drive in factory mode\n",
+                            "Target drive is not a drive in factory mode.\nTarget drive number = %d\n", path,
+                            drive_number);
+        FATAL_ERROR();
+    }
+}
+
+// What disk_open answered instead of a drive, and how the run ends then.
+struct OpenFailure {
+    platform::DiskHandle answer;
+    const char* console_format;
+    const char* record_format;
+};
+
+constexpr OpenFailure OPEN_FAILURES[] = {
+    {platform::REFUSED_DISK_HANDLE, "ERROR: target drive %s is in use by this station\n",
+     "Target drive is in use by this station.\nTarget drive number = %d\n"},
+    {platform::BUSY_DISK_HANDLE, "ERROR: target drive %s is in use by another production run\n",
+     "Target drive is in use by another production run.\nTarget drive number = %d\n"},
+    {platform::INVALID_DISK_HANDLE, "ERROR: cannot open target drive %s\n",
+     "Cannot open target drive.\nTarget drive number = %d\n"},
+};
+
 void open_drive(uint32_t drive_number) {
     char path[DRIVE_PATH_CHARS];
     format_drive_path(drive_number, path);
     work->drive = platform::disk_open(path);
-    if (work->drive == platform::REFUSED_DISK_HANDLE) {
-        report_open_failure("ERROR: target drive %s is in use by this station\n",
-                            "Target drive is in use by this station.\nTarget drive number = %d\n", path,
-                            drive_number);
-        FATAL_ERROR();
+    for (const OpenFailure& failure : OPEN_FAILURES) {
+        if (work->drive == failure.answer) {
+            report_open_failure(failure.console_format, failure.record_format, path, drive_number);
+            FATAL_ERROR();
+        }
     }
-    if (work->drive == platform::INVALID_DISK_HANDLE) {
-        report_open_failure("ERROR: cannot open target drive %s\n",
-                            "Cannot open target drive.\nTarget drive number = %d\n", path, drive_number);
-        FATAL_ERROR();
-    }
+    check_factory_mode_disk(path, drive_number);
 }
 
 void check_sdram_size(uint32_t drive_number, uint32_t size_code) {

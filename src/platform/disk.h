@@ -34,12 +34,34 @@ inline constexpr DiskHandle INVALID_DISK_HANDLE = -1;
 // extents is that disk refuses the drive (platform/station_disk_rule.h).
 inline constexpr DiskHandle REFUSED_DISK_HANDLE = -2;
 
+// disk_open's answer for a drive that another process holds: two runs on one
+// drive would interleave their commands and each take the other's results.
+// The first open of a drive claims it for the process, before anything is
+// written; the claim outlives a close and reopen of the drive in the same
+// process and ends with the process, however it ends.
+//
+// POSIX: an exclusive flock on a descriptor of the drive (the device node or
+// the file), opened read-only for the claim alone and kept open; a block
+// device, a drive file and a drive served through FUSE all take it.
+// Windows: the mutex "Global\prodtool PHYSICALDRIVE<n>", owned by the
+// process, for the disk number of a path "\\.\PHYSICALDRIVE<n>" (in the
+// global namespace, so that a run in another logon session is held off as
+// well); a path that names no physical drive is not claimed.
+inline constexpr DiskHandle BUSY_DISK_HANDLE = -3;
+
 // Opens the drive named by its Windows path text "\\.\PHYSICALDRIVE<n>" for
 // reading and writing, shared, existing device only. On POSIX the drive is
 // $PRODTOOL_DEVICE_DIR/PHYSICALDRIVE<n>, or /dev/PHYSICALDRIVE<n> when the
 // variable is not set. Returns REFUSED_DISK_HANDLE for a disk of the station
-// (above), INVALID_DISK_HANDLE on any other failure.
+// (above), BUSY_DISK_HANDLE for a drive another process holds (above),
+// INVALID_DISK_HANDLE on any other failure.
 DiskHandle disk_open(const char* drive_path);
+
+// The length of the opened disk in bytes, as the system reports it: POSIX
+// BLKGETSIZE64 for a block device, the file size for a file (a drive file, a
+// drive served through FUSE); Windows IOCTL_DISK_GET_LENGTH_INFO, or the
+// file size for a file standing in for a drive. False when it cannot be told.
+bool disk_size(DiskHandle disk, uint64_t* bytes);
 
 bool disk_set_position(DiskHandle disk, uint64_t byte_offset);
 

@@ -34,7 +34,10 @@
 // Failures whose run goes on are rows here too: exit code 0, the complete
 // run's records. Proven elsewhere because they need more than a drive
 // fault or a station's memory: the station's own disk refused
-// (station_disk_test.cpp, a mounted loop device), a run interrupted by a
+// (station_disk_test.cpp, loop devices mounted, partitioned, stacked or
+// held), a disk that is not a drive in factory mode (drive_size_test.cpp,
+// files and a loop device through the real prodtool: the simulated drive
+// always presents the factory-mode disk), a run interrupted by a
 // signal (interruption_test.cpp), and a stored scan list that does not read,
 // which forces the cell test (flash_test_drive_side_test.cpp, two runs on
 // one drive).
@@ -51,6 +54,7 @@
 #include "drive_contents.h"
 #include "e2e_harness.h"
 #include "failure_matrix_texts.h"
+#include "link/drive_file_claim.h"
 #include "little_endian.h"
 #include "model/block_zero_formats.h"
 #include "model/scenario.h"
@@ -72,7 +76,8 @@ const std::string MADE_UP_SERIAL = "{serial}";
 constexpr uint32_t TABLES_BYTES = 32 * 8192;
 constexpr uint32_t STORED_BANK = 2;
 
-enum class Station { drive, no_drive, damaged_program };
+// drive_in_use: the test process holds the drive file as another run would.
+enum class Station { drive, no_drive, damaged_program, drive_in_use };
 
 // A page that an earlier production left in block zero of bank 2, in the
 // normal-ECC configuration: page 3 holds a runtime list (packed entries), any
@@ -158,6 +163,9 @@ e2e::Station prepare_station(const Row& row) {
     EXPECT_TRUE(sim::save_drive(*drive, e2e::drive_file(station), &error)) << error;
     if (row.station == Station::damaged_program) {
         EXPECT_TRUE(e2e::damage_embedded_firmware(station));
+    }
+    if (row.station == Station::drive_in_use) {
+        EXPECT_TRUE(sim_link::claim_drive_file(e2e::drive_file(station)));
     }
     return station;
 }
@@ -365,6 +373,15 @@ TEST(FailureMatrix, SataSdramTest) {
          .out = SERIAL_LINE + "ERROR: cannot open target drive \\\\.\\PHYSICALDRIVE1\n",
          .error_at = at,
          .records = failed_run_records(0, "Cannot open target drive.\nTarget drive number = 1\n")},
+        {.failure = "drive held by another production run",
+         .id = "drive_in_use",
+         .station = Station::drive_in_use,
+         .out =
+             SERIAL_LINE + "ERROR: target drive \\\\.\\PHYSICALDRIVE1 is in use by another production run\n",
+         .error_at = at,
+         .records = failed_run_records(
+             0, "Target drive is in use by another production run.\nTarget drive number = 1\n"),
+         .drive_untouched = true},
         {.failure = "SDRAM size code not 2: a 32 MB drive",
          .id = "sdram_32_mb",
          .members = ", \"sdram_mb\": 32",

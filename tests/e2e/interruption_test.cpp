@@ -4,12 +4,9 @@
 // drive holds by then.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <thread>
 
 #include "e2e_harness.h"
 #include "model/run_cost.h"
@@ -21,22 +18,6 @@ namespace {
 // before the drive is reset.
 constexpr char LAST_QUESTION[] = "[press any key]";
 constexpr int DEADLINE_SECONDS = 60;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-bool wait_for_output(const std::string& path, const std::string& text) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(DEADLINE_SECONDS);
-    while (read_file(path).find(text) == std::string::npos) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 struct Interrupted {
     int exit_code = -1;
@@ -65,7 +46,8 @@ Interrupted interrupt_at_last_question(const e2e::Station& station, e2e::Launch 
         return result;
     }
     std::ofstream console(launch.stdin_path, std::ios::binary);
-    EXPECT_TRUE(wait_for_output(launch.stdout_path, LAST_QUESTION)) << read_file(launch.stdout_path);
+    EXPECT_TRUE(e2e::wait_for_text(launch.stdout_path, LAST_QUESTION, DEADLINE_SECONDS))
+        << e2e::read_file(launch.stdout_path);
     interrupt(pid, console);
     bool ended = false;
     result.exit_code = e2e::wait_process(pid, DEADLINE_SECONDS, &ended);
@@ -74,7 +56,7 @@ Interrupted interrupt_at_last_question(const e2e::Station& station, e2e::Launch 
         e2e::signal_process(pid, SIGKILL);
         e2e::wait_process(pid, -1, &ended);
     }
-    result.out = read_file(launch.stdout_path);
+    result.out = e2e::read_file(launch.stdout_path);
     result.drive = sim::load_drive(e2e::drive_file(station), &error);
     EXPECT_TRUE(result.drive) << error;
     return result;

@@ -116,11 +116,24 @@ TEST_F(SataSdramStage, FivePassesWriteAndReadTheWholeAreaInChunksOfTheirOwnPatte
     }
 }
 
+// The SDRAM fitted, all of it presented as the disk, is the largest disk a
+// drive in factory mode can be.
+TEST_F(SataSdramStage, ADiskOfThe64MiBFittedIsADriveInFactoryMode) {
+    recording_disk.size = 64 << 20;
+    testing::internal::CaptureStdout();
+    sata_sdram_test(3);
+    EXPECT_TRUE(testing::internal::GetCapturedStdout().ends_with("SATA/SDRAM test 100%\r"));
+}
+
 using SataSdramStageDeathTest = SataSdramStage;
 
 TEST_F(SataSdramStageDeathTest, EveryFailureEndsWithItsLineAndRecord) {
     const std::string at = "error at src/host_mass_production/sata_sdram_test\\.cpp [0-9]+\n";
     const std::string size = "Size of SDRAM is 64 MB\n";
+    const std::string not_factory_mode =
+        "ERROR: target drive \\\\\\\\\\.\\\\PHYSICALDRIVE3 is not a drive in factory mode\n";
+    const std::string not_factory_mode_record =
+        "Target drive is not a drive in factory mode.\\nTarget drive number = 3\\n";
     struct Case {
         const char* what;
         void (*arrange)(SataSdramStage*);
@@ -128,9 +141,26 @@ TEST_F(SataSdramStageDeathTest, EveryFailureEndsWithItsLineAndRecord) {
         std::string record;
     };
     const Case cases[] = {
-        {"no drive", [](SataSdramStage*) { recording_disk.open_fails = true; },
+        {"no drive", [](SataSdramStage*) { recording_disk.open_answer = platform::INVALID_DISK_HANDLE; },
          "ERROR: cannot open target drive \\\\\\\\\\.\\\\PHYSICALDRIVE3\n" + at,
          "Cannot open target drive.\\nTarget drive number = 3\\n"},
+        {"station disk", [](SataSdramStage*) { recording_disk.open_answer = platform::REFUSED_DISK_HANDLE; },
+         "ERROR: target drive \\\\\\\\\\.\\\\PHYSICALDRIVE3 is in use by this station\n" + at,
+         "Target drive is in use by this station.\\nTarget drive number = 3\\n"},
+        {"another run's drive",
+         [](SataSdramStage*) { recording_disk.open_answer = platform::BUSY_DISK_HANDLE; },
+         "ERROR: target drive \\\\\\\\\\.\\\\PHYSICALDRIVE3 is in use by another production run\n" + at,
+         "Target drive is in use by another production run.\\nTarget drive number = 3\\n"},
+        // The disk is no SDRAM of a drive in factory mode: short of the test
+        // area, larger than 64 MiB, or of a size nobody can tell.
+        {"disk one byte short", [](SataSdramStage*) { recording_disk.size = TEST_AREA_END - 1; },
+         not_factory_mode + at, not_factory_mode_record},
+        {"disk one byte over 64 MiB", [](SataSdramStage*) { recording_disk.size = (64 << 20) + 1; },
+         not_factory_mode + at, not_factory_mode_record},
+        {"disk of a station", [](SataSdramStage*) { recording_disk.size = 500107862016; },
+         not_factory_mode + at, not_factory_mode_record},
+        {"size unknown", [](SataSdramStage*) { recording_disk.size = 0; }, not_factory_mode + at,
+         not_factory_mode_record},
         {"32 MB", [](SataSdramStage* t) { t->drive.sdram = SdramPart::mb32; },
          "Size of SDRAM is 32 MB\nERROR: SDRAM size is different from set value \\(64 MB\\)\n" + at,
          "SDRAM size is different from set value (64 MB).\\nTarget drive number = 3\\n"},

@@ -2,6 +2,9 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +12,7 @@
 #include <cstring>
 
 #include "platform/debug_output.h"
+#include "platform/posix/drive_claim.h"
 #include "platform/posix/station_disk.h"
 
 namespace platform {
@@ -30,11 +34,12 @@ bool posix_drive_path(const char* drive_path, char* out, size_t capacity) {
     return length > 0 && static_cast<size_t>(length) < capacity;
 }
 
-DiskHandle refuse(const char* drive_path, const char* path, const char* reason) {
+// The reason goes to the diagnostics channel.
+DiskHandle refuse(const char* drive_path, const char* path, const char* reason, DiskHandle answer) {
     char text[4800];
     std::snprintf(text, sizeof text, "refused %s (%s): %s\n", drive_path, path, reason);
     debug_output(text);
-    return REFUSED_DISK_HANDLE;
+    return answer;
 }
 
 }  // namespace
@@ -46,7 +51,17 @@ DiskHandle disk_open(const char* drive_path) {
     }
     char reason[600];
     if (is_station_disk(path, reason, sizeof reason)) {
-        return refuse(drive_path, path, reason);
+        return refuse(drive_path, path, reason, REFUSED_DISK_HANDLE);
+    }
+    // Claimed before it is opened for writing: a second run never gets as
+    // far as the drive's exclusive open, which the first run's reopen needs.
+    switch (claim_drive(path)) {
+        case DriveClaim::held:
+            break;
+        case DriveClaim::held_by_another_process:
+            return refuse(drive_path, path, "another process holds it", BUSY_DISK_HANDLE);
+        case DriveClaim::failed:
+            return INVALID_DISK_HANDLE;
     }
     // Existing device only (no O_CREAT); unbuffered and write-through. A
     // block device is claimed for the run: the kernel refuses the claim while
@@ -54,9 +69,26 @@ DiskHandle disk_open(const char* drive_path) {
     const int exclusive = is_block_device(path) ? O_EXCL : 0;
     const int fd = ::open(path, O_RDWR | O_DIRECT | O_SYNC | O_CLOEXEC | exclusive);
     if (fd < 0 && exclusive != 0 && errno == EBUSY) {
-        return refuse(drive_path, path, "the system holds it (swap, RAID or a volume manager)");
+        return refuse(drive_path, path, "the system holds it (swap, RAID or a volume manager)",
+                      REFUSED_DISK_HANDLE);
     }
     return fd < 0 ? INVALID_DISK_HANDLE : fd;
+}
+
+bool disk_size(DiskHandle disk, uint64_t* bytes) {
+    const int descriptor = static_cast<int>(disk);
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) {
+        return false;
+    }
+    if (S_ISBLK(status.st_mode)) {
+        return ::ioctl(descriptor, BLKGETSIZE64, bytes) == 0;
+    }
+    if (S_ISREG(status.st_mode)) {
+        *bytes = static_cast<uint64_t>(status.st_size);
+        return true;
+    }
+    return false;
 }
 
 bool disk_set_position(DiskHandle disk, uint64_t byte_offset) {

@@ -9,8 +9,6 @@ RecordingDisk recording_disk;
 
 namespace {
 
-constexpr platform::DiskHandle HANDLE = 3;
-
 void answer(DiskTransfer& transfer) {
     if (recording_disk.after_transfer) {
         recording_disk.after_transfer(transfer);
@@ -31,7 +29,12 @@ namespace platform {
 
 DiskHandle disk_open(const char* drive_path) {
     recording_disk.opened_paths.emplace_back(drive_path);
-    return recording_disk.open_fails ? INVALID_DISK_HANDLE : HANDLE;
+    return recording_disk.open_answer;
+}
+
+bool disk_size(DiskHandle, uint64_t* bytes) {
+    *bytes = recording_disk.size;
+    return recording_disk.size != 0;
 }
 
 bool disk_set_position(DiskHandle, uint64_t byte_offset) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/disk.h"
+
 struct DiskTransfer {
     bool is_write;
     uint64_t position;
@@ -18,7 +20,8 @@ struct DiskTransfer {
 
 struct RecordingDisk {
     std::vector<std::string> opened_paths;
-    bool open_fails = false;
+    platform::DiskHandle open_answer = 3;  // a handle, or INVALID_DISK_HANDLE or a refusal
+    uint64_t size = 0x3E0F800;             // the factory-mode disk; 0: the size cannot be told
     std::vector<DiskTransfer> transfers;
     long fail_transfer = -1;  // index into transfers of the one that fails
     std::vector<uint8_t> read_source;

@@ -1,9 +1,11 @@
 #include "e2e_harness.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include "model/json.h"
 #include "model/scenario.h"
@@ -16,11 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* DUMP_PREFIXES[] = {"good", "bad"};
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 StationRecord parse_record(const std::string& line) {
     StationRecord record;
@@ -61,6 +58,11 @@ bool is_dump_name(const std::string& name) {
 
 }  // namespace
 
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 std::vector<uint32_t> built_builds() {
     std::vector<uint32_t> builds;
     std::istringstream list(E2E_BUILDS);
@@ -79,6 +81,15 @@ Station make_station(uint32_t build, const std::string& name) {
         fs::copy_file(programs / file, dir / file, fs::copy_options::overwrite_existing);
     }
     return {dir.string(), build};
+}
+
+RunOptions with_real_program(const Station& station) {
+    const fs::path programs = fs::path(E2E_BINARY_DIR) / ("b" + std::to_string(station.build));
+    fs::copy_file(programs / "prodtool", fs::path(station.dir) / "prodtool",
+                  fs::copy_options::overwrite_existing);
+    RunOptions options;
+    options.program = "prodtool";
+    return options;
 }
 
 std::string drive_file(const Station& station, unsigned drive_number) {
@@ -147,6 +158,27 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
         result.drive = sim::load_drive(drive_file(station), &error);
     }
     return result;
+}
+
+std::vector<std::string> fail_records(const RunResult& result) {
+    std::vector<std::string> texts;
+    for (const StationRecord& record : result.records) {
+        if (record.call == "write" && record.status == 4) {
+            texts.push_back(record.text);
+        }
+    }
+    return texts;
+}
+
+bool wait_for_text(const std::string& path, const std::string& text, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (read_file(path).find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 std::vector<uint8_t> build_image(uint32_t build, const std::string& name) {

@@ -51,6 +51,9 @@ std::string drive_file(const Station& station, unsigned drive_number = 1);
 // station's copy of the program carries it; false when it is not found.
 bool damage_embedded_firmware(const Station& station);
 
+// The whole file, empty when there is none.
+std::string read_file(const std::string& path);
+
 // Writes PHYSICALDRIVE<n> from a scenario; false with a message on error.
 bool create_drive(const Station& station, std::string_view scenario, std::string* error,
                   unsigned drive_number = 1);
@@ -65,6 +68,17 @@ struct RunOptions {
 
 // Runs the program in the station's directory with the arguments.
 RunResult run(const Station& station, const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Puts the build's real prodtool (on the platform's raw disk, not the
+// simulated drive) into the station; the options run it.
+RunOptions with_real_program(const Station& station);
+
+// The texts of the run's fail records (status 4), in order.
+std::vector<std::string> fail_records(const RunResult& result);
+
+// Waits until the file holds the text, at most `seconds`; false when it
+// does not by then.
+bool wait_for_text(const std::string& path, const std::string& text, int seconds);
 
 // The bytes of one of the build's drive images ("test_program.bin", ...).
 std::vector<uint8_t> build_image(uint32_t build, const std::string& name);

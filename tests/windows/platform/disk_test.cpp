@@ -2,11 +2,14 @@
 #include "platform/disk.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "platform/memory.h"
 
@@ -55,6 +58,15 @@ TEST_F(ScratchDrive, SectorsWrittenAtAPositionReadBackThereAndNowhereElse) {
     platform::disk_close(disk);
 }
 
+TEST_F(ScratchDrive, AFileStandingInForADriveHasTheLengthOfTheFile) {
+    const platform::DiskHandle disk = platform::disk_open(path.c_str());
+    ASSERT_NE(disk, platform::INVALID_DISK_HANDLE);
+    uint64_t bytes = 0;
+    EXPECT_TRUE(platform::disk_size(disk, &bytes));
+    EXPECT_EQ(bytes, DRIVE_SECTORS * SECTOR_BYTES);
+    platform::disk_close(disk);
+}
+
 TEST_F(ScratchDrive, ATransferThatRunsPastTheEndFails) {
     const platform::DiskHandle disk = platform::disk_open(path.c_str());
     ASSERT_NE(disk, platform::INVALID_DISK_HANDLE);
@@ -80,6 +92,29 @@ TEST_F(ScratchDrive, OnlyAnExistingDriveOpensAndItStaysShared) {
     EXPECT_NE(second, platform::INVALID_DISK_HANDLE);
     platform::disk_close(second);
     platform::disk_close(first);
+}
+
+// A second run's view: another owner (a thread here, a process at a
+// station) holds the drive's mutex, and the drive is refused before it is
+// opened. Once the owner lets go, the claim is the run's; drive 77 is then
+// simply not there.
+TEST(DriveClaim, ADriveWhoseMutexAnotherOwnerHoldsIsRefused) {
+    const char* drive = "\\\\.\\PHYSICALDRIVE77";
+    std::promise<void> held;
+    std::promise<void> let_go;
+    std::thread owner([&] {
+        const HANDLE mutex = ::CreateMutexA(nullptr, TRUE, "Global\\prodtool PHYSICALDRIVE77");
+        held.set_value();
+        let_go.get_future().wait();
+        ::ReleaseMutex(mutex);
+        ::CloseHandle(mutex);
+    });
+    held.get_future().wait();
+    EXPECT_EQ(platform::disk_open(drive), platform::BUSY_DISK_HANDLE);
+    EXPECT_EQ(platform::disk_open("\\\\?\\physicaldrive77"), platform::BUSY_DISK_HANDLE);
+    let_go.set_value();
+    owner.join();
+    EXPECT_EQ(platform::disk_open(drive), platform::INVALID_DISK_HANDLE);
 }
 
 }  // namespace
