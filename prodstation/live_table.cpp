@@ -10,7 +10,7 @@ namespace {
 
 constexpr int SERIAL_WIDTH = 20;
 constexpr int STAGE_WIDTH = 15;
-constexpr int PROGRESS_WIDTH = 30;
+constexpr int PROGRESS_WIDTH = 24;
 constexpr int TIME_WIDTH = 7;
 
 std::string cell(std::string text, int width) {
@@ -37,7 +37,7 @@ std::string row(const Port& port, bool focused, bool repeat) {
     const DriveRun& run = port.run;
     const auto elapsed = (run.running ? std::chrono::steady_clock::now() : run.ended) - run.started;
     char drive[16];
-    std::snprintf(drive, sizeof drive, "%c%5u  ", focused ? '>' : ' ', port.drive);
+    std::snprintf(drive, sizeof drive, "%c%4u  ", focused ? '>' : ' ', port.drive);
     return drive + cell(run.console.serial.value_or(""), SERIAL_WIDTH) + "  " +
            cell(stage_name(run.records.stage), STAGE_WIDTH) + "  " +
            cell(run.running ? run.console.last_line : "", PROGRESS_WIDTH) + "  " +
@@ -76,7 +76,7 @@ bool needs_operator(const Port& port, bool repeat) {
 }
 
 std::vector<std::string> table_lines(const TableView& view) {
-    std::vector<std::string> lines = {"  drive  " + cell("serial", SERIAL_WIDTH) + "  " +
+    std::vector<std::string> lines = {"drive  " + cell("serial", SERIAL_WIDTH) + "  " +
                                       cell("stage", STAGE_WIDTH) + "  " + cell("progress", PROGRESS_WIDTH) +
                                       "  " + cell("time", TIME_WIDTH) + "result"};
     int waiting = 0;
