@@ -137,4 +137,42 @@ TEST(LiveTable, AnswersOneDrivesJumperQuestionAndCtrlCCutsTheOtherShort) {
     EXPECT_NE(drive_1.find("[press any key]\n"), std::string::npos) << drive_1;
 }
 
+// With --repeat a drive's row waits for the next drive: Enter starts it (here
+// the same drive again, so a rework that asks for the jumper), q ends the
+// session once every row waits.
+TEST(LiveTable, RepeatStartsTheNextRunOnEnterAndQEndsTheSession) {
+    if (!fs::exists(TERMINAL_RUNNER)) {
+        GTEST_SKIP() << "no script(1) to give prodstation a terminal";
+    }
+    const e2e::Station station = e2e::make_station(STATION_TEST_BUILD, "station_repeat");
+    std::string error;
+    ASSERT_TRUE(e2e::create_drive(station, R"({"build": 1})", &error, 1)) << error;
+
+    Terminal terminal;
+    start_on_terminal(station, std::string("run --repeat --runs runs --tool ") + STATION_TOOL + " 1",
+                      &terminal);
+    ASSERT_GT(terminal.pid, 0);
+    const std::string swap = "drive 1: swap the drive, then Enter starts its next run";
+    size_t seen = wait_for_screen(terminal.screen_path, swap);
+    press(&terminal, "\r");
+    seen = wait_for_screen(terminal.screen_path, "? change the jumper setting", seen);
+    press(&terminal, "q");  // not while a drive is at work
+    press(&terminal, "\r");
+    wait_for_screen(terminal.screen_path, swap, seen);
+    press(&terminal, "q");
+    EXPECT_EQ(wait_for_end(terminal), 0) << read_file(terminal.screen_path);
+
+    std::vector<json> results;
+    std::istringstream lines(read_file(station.dir + "/runs/results.jsonl"));
+    for (std::string line; std::getline(lines, line);) {
+        results.push_back(json::parse(line));
+    }
+    ASSERT_EQ(results.size(), 2u);
+    for (const json& result : results) {
+        EXPECT_EQ(result["result"], "produced");
+    }
+    EXPECT_NE(results[0]["run_dir"], results[1]["run_dir"]);
+    EXPECT_NE(read_file(terminal.screen_path).find("produced 2, failed 0"), std::string::npos);
+}
+
 }  // namespace
