@@ -1,0 +1,30 @@
+// What a station learns from a tool's station records: the JSON lines the
+// example plug-in appends, {"call": ..., "args": [...]}, with any other keys.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace station {
+
+// Stage codes the tool passes with its records.
+inline constexpr int NO_STAGE = -1;
+inline constexpr int TOOL_START_STAGE = 10;
+
+struct RecordFacts {
+    int stage = NO_STAGE;                          // the last production stage started, 0 to 3
+    std::optional<std::string> built_in_revision;  // the tool start record's text
+    std::optional<std::string> fail_record;
+    int fail_stage = NO_STAGE;
+};
+
+// The facts of a whole record file's text. Lines that are no record are
+// passed over.
+RecordFacts read_station_records(std::string_view text);
+
+// "SATA/SDRAM test", "module test", "flash test", "download"; empty for
+// another code.
+std::string stage_name(int stage);
+
+}  // namespace station
