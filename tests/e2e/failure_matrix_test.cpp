@@ -4,7 +4,8 @@
 // is checked the same way: the whole standard output ("error at" and
 // "caller =" line numbers masked), the end of the standard error, the
 // station records in order, the exit code, the dump files (or none), and a
-// drive that saw no protocol violation and was never reset by a failed run.
+// drive that saw no protocol violation and was never reset by a failed run;
+// a run that ends produced must leave a drive that would boot.
 //
 // Failures that no run can make happen, and why:
 // - command channel, payload or buffer not 512-aligned (send and receive):
@@ -40,12 +41,12 @@
 //   bounds; its self-test cannot fire (the state would have to repeat).
 //
 // Failures whose run goes on are rows here too: exit code 0, the complete
-// run's records and a drive that would boot. Proven elsewhere because they
-// need more than a drive fault or a station's memory: the station's own disk
-// refused (station_disk_test.cpp, a mounted loop device), a run interrupted
-// by a signal (interruption_test.cpp), and a stored scan list that does not
-// read, which forces the cell test (flash_test_drive_side_test.cpp, two runs
-// on one drive).
+// run's records. Proven elsewhere because they need more than a drive
+// fault or a station's memory: the station's own disk refused
+// (station_disk_test.cpp, a mounted loop device), a run interrupted by a
+// signal (interruption_test.cpp), and a stored scan list that does not read,
+// which forces the cell test (flash_test_drive_side_test.cpp, two runs on
+// one drive).
 #include <gtest/gtest.h>
 
 #include <algorithm>
