@@ -55,7 +55,7 @@ bool check_stamp_facts(const StampFacts& stamp, const ReleaseImages& release, st
     }
     for (uint32_t i = 0; i < stamp.system_blocks.size(); ++i) {
         const uint32_t block = stamp.system_blocks[i];
-        if (block < 2 || block >= BLOCKS_PER_CHIP) {
+        if (block == 0 || block >= BLOCKS_PER_CHIP) {
             return refuse(why, "stamp: the %s-chip system block of bank index %u is block %u",
                           i % 2 ? "high" : "low", i / 2, block);
         }

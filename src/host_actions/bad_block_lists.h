@@ -13,7 +13,9 @@ uint32_t erase_bad_block_list(uint32_t bank);
 
 // Adds (block, chip_mask, bb_type) to the bank's runtime list unless an entry
 // with the same block and chip mask is there already. A bank whose list is
-// full ends the run: so many bad blocks fail the drive.
+// full ends the run: so many bad blocks fail the drive. A type outside 1 to
+// 8 (the drive's tables and records are read before anything is erased)
+// ends the run too, even for a block already listed.
 void add_runtime_bad_block(uint32_t bank, uint8_t chip_mask, uint8_t bb_type, uint16_t block);
 
 // Loads, for every expected bank, the stored scan list (unless the bank's

@@ -1,7 +1,9 @@
 // Internal consistency checks of the installation. A check that fails means
-// the host-side state is impossible, so nothing may reach the drive: the
-// failure is shown with the source and line, the operator acknowledges it
-// with a key, and the process ends with exit code 0 without a station record.
+// the host-side state is impossible, so nothing more may reach the drive: the
+// failure is shown with the source and line, the station receives the trail
+// with the check's source and line as the fail record, the operator
+// acknowledges it with a key, and the process ends with exit code 1 like
+// every other failure: the drive is not produced.
 #pragma once
 
 [[noreturn]] void debug_assertion_failure(const char* source_path, int line);

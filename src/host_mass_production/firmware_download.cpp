@@ -9,6 +9,7 @@
 #include "host_install/ftl_fragmentation.h"
 #include "host_install/system_area_installers.h"
 #include "host_install/system_area_layout.h"
+#include "host_install/system_block_erase.h"
 #include "host_main/command_channel.h"
 #include "host_main/console.h"
 #include "host_main/factory_commands.h"
@@ -115,6 +116,7 @@ void firmware_download(bool operator_mode, int32_t fragmentation) {
     install_zero_page();
     install_metadata();
     install_hil_context();
+    erase_last_block_system_blocks();
     install_master_info();
 
     write_firmware_images();

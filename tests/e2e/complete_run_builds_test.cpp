@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <utility>
 
 #include "complete_run_checks.h"
 #include "drive_contents.h"
+#include "little_endian.h"
 #include "model/field_use.h"
 #include "model/scenario.h"
 #include "model/verdict.h"
@@ -20,14 +22,16 @@ const std::string INSTALLED = "\nfirmware installation complete\n";
 const std::string JUMPER_BOX = "\nchange the jumper setting (factory mode -> normal mode)\n[press any key]\n";
 
 // Factory-bad blocks on the first and the last bank of the build: on the
-// first, block 1 (low chip, in the reserved pair), block 6 (high) and block 7
-// (low), so its two system blocks differ; on the last, block 100 on both chips.
+// first, block 1 (low chip, in the reserved pair), block 7 (low) and block
+// 8191 (high), so its two system blocks differ and lie on the first block
+// the rework erase reaches (1, high chip) and on the last block, which it
+// never reaches (8191, low chip); on the last, block 100 on both chips.
 std::string factory_bad_blocks(const BuildFacts& facts) {
     const std::string first = std::to_string(bank_of_index(facts, 0));
     const std::string last = std::to_string(bank_of_index(facts, num_banks(facts) - 1));
     return ", \"bad_blocks\": [{\"bank\": " + first +
            ", \"chip\": \"low\", \"block\": 1}, {\"bank\": " + first +
-           ", \"chip\": \"high\", \"block\": 6}, {\"bank\": " + first +
+           ", \"chip\": \"high\", \"block\": 8191}, {\"bank\": " + first +
            ", \"chip\": \"low\", \"block\": 7}, {\"bank\": " + last + ", \"block\": 100}]";
 }
 
@@ -35,7 +39,7 @@ InstalledTables expected_new_tables(const BuildFacts& facts) {
     InstalledTables tables;
     tables.initial.resize(sim::BANK_POSITIONS);
     tables.runtime.resize(sim::BANK_POSITIONS);
-    tables.initial[bank_of_index(facts, 0)] = {1, 0x8006, 7};
+    tables.initial[bank_of_index(facts, 0)] = {1, 7, 0x8000 | 8191};
     tables.initial[bank_of_index(facts, num_banks(facts) - 1)] = {0x8064, 0x0064};
     return tables;
 }
@@ -56,6 +60,12 @@ std::string serial_shown(const std::string& out) {
     std::smatch match;
     return std::regex_search(out, match, std::regex("serial number = ([0-9A-Z]{20})\n")) ? match[1].str()
                                                                                          : "";
+}
+
+// The first bank's system blocks (low chip, high chip) as its stamp names them.
+std::pair<uint32_t, uint32_t> first_system_blocks(const sim::Drive& drive, const BuildFacts& facts) {
+    const std::vector<uint8_t> stamp = e2e::block_zero_page(drive, bank_of_index(facts, 0), 4);
+    return {load_le16(stamp.data() + 52), load_le16(stamp.data() + 54)};
 }
 
 void expect_complete(const e2e::RunResult& result) {
@@ -85,6 +95,7 @@ TEST(CompleteRun, NewDriveThenTheSameDriveReworkedOnEveryBuild) {
         EXPECT_EQ(tables_on_drive(*produced.drive).initial, new_tables.initial);
         EXPECT_EQ(tables_on_drive(*produced.drive).runtime, new_tables.runtime);
         expect_installed(*produced.drive, facts, new_tables);
+        EXPECT_EQ(first_system_blocks(*produced.drive, facts), std::make_pair(8191u, 1u));
         const std::string serial = serial_shown(produced.out);
         ASSERT_EQ(serial.size(), 20u) << produced.out;
         EXPECT_EQ(stamp_serial(*produced.drive), serial);
@@ -110,6 +121,7 @@ TEST(CompleteRun, NewDriveThenTheSameDriveReworkedOnEveryBuild) {
         EXPECT_EQ(tables_on_drive(*reworked.drive).initial, reworked_tables.initial);
         EXPECT_EQ(tables_on_drive(*reworked.drive).runtime, reworked_tables.runtime) << log;
         expect_installed(*reworked.drive, facts, reworked_tables);
+        EXPECT_EQ(first_system_blocks(*reworked.drive, facts), std::make_pair(8191u, 1u));
         for (const sim::Fault& fault : reworked.drive->faults) {
             EXPECT_EQ(fault.fired, 0u) << "grown bad block " << fault.block << " was erased";
         }

@@ -9,6 +9,7 @@
 
 #include "drive_contents.h"
 #include "little_endian.h"
+#include "model/verdict.h"
 
 namespace e2e_run {
 
@@ -447,6 +448,7 @@ InstalledTables tables_on_drive(const sim::Drive& drive) {
 }
 
 void expect_installed(const sim::Drive& drive, const BuildFacts& facts, const InstalledTables& tables) {
+    EXPECT_EQ(drive.boot_verdict, sim::WOULD_BOOT);
     const uint32_t first = bank_of_index(facts, 0);
     const std::vector<uint8_t> stamp = e2e::block_zero_page(drive, first, STAMP_PAGE);
     const std::vector<uint8_t> pattern = e2e::block_zero_page(drive, first, CALIBRATION_PAGE);

@@ -68,7 +68,8 @@ std::string stamp_serial(const sim::Drive& drive);
 // tables of pages 0 and 3 equal to `initial` and `runtime` per bank position
 // (absent positions ignored), the 0xFF pages 1 and 2, the stamp, the second
 // bootloader, the calibration pattern, firmware and overlay, and the system
-// pairs the master info names with the metadata built from the tables.
+// pairs the master info names with the metadata built from the tables; and
+// that the drive's own verdict at its reset was "would boot".
 struct InstalledTables {
     std::vector<std::vector<uint16_t>> initial;  // by bank position
     std::vector<std::vector<uint32_t>> runtime;  // packed entries, by bank position

@@ -12,6 +12,7 @@
 #include "little_endian.h"
 #include "model/block_zero_formats.h"
 #include "model/scenario.h"
+#include "model/verdict.h"
 
 namespace {
 
@@ -114,6 +115,7 @@ TEST(DownloadPaths, IdentityOptionsReachTheStamp) {
     const e2e::RunResult result =
         run_on_new_drive(BUILD, "identity_options", scenario(BUILD), {"1", "SABC123", "F12", "MABC"});
     EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.drive->boot_verdict, sim::WOULD_BOOT);
     EXPECT_EQ(result.out.find("serial number ="), std::string::npos);
     const std::vector<uint8_t> stamp = e2e::block_zero_page(*result.drive, 0, 4);
     const std::string model = "MARDUVEN SKELDRIN-SATA";
@@ -133,6 +135,7 @@ TEST(DownloadPaths, FragmentationInOperatorModeFillsEveryUnitAfterTheOverlay) {
         run_on_new_drive(BUILD, "fragmentation", scenario(BUILD), {"1", "L", "B0", "Gy"});
     EXPECT_EQ(result.exit_code, 0) << result.out;
     EXPECT_EQ(records_of(result), complete_run_records());
+    EXPECT_EQ(result.drive->boot_verdict, sim::WOULD_BOOT);
     EXPECT_NE(result.out.find("fragmentation...0.03%\r"), std::string::npos);
     EXPECT_NE(result.out.find("fragmentation...100.00%\rfragmentation...done\t\t\n" + INSTALLED),
               std::string::npos);

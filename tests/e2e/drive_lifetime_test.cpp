@@ -3,10 +3,14 @@
 // run must leave the drive without a protocol violation.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "e2e_harness.h"
 #include "little_endian.h"
 #include "model/block_zero_formats.h"
+#include "model/boot_check.h"
 #include "model/field_use.h"
+#include "model/verdict.h"
 
 namespace {
 
@@ -31,7 +35,16 @@ void expect_clean_run(const e2e::RunResult& result) {
     EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
     ASSERT_TRUE(result.drive);
     EXPECT_EQ(result.drive->violation_count, 0u) << e2e::violations_text(*result.drive);
+    EXPECT_EQ(result.drive->boot_verdict, sim::WOULD_BOOT);
     EXPECT_TRUE(result.dumps.empty());
+}
+
+// The system blocks (low chip, high chip) of a bank index as the stamp of
+// the first bank names them.
+std::pair<uint32_t, uint32_t> stamped_system_blocks(const sim::Drive& drive, uint32_t bank_index) {
+    uint8_t stamp[sim::BANK_PAGE_BYTES];
+    sim::stored_bank_page(drive, 0, 0, sim::STAMP_PAGE, stamp);
+    return {load_le16(stamp + 52 + 4 * bank_index), load_le16(stamp + 54 + 4 * bank_index)};
 }
 
 TEST(DriveLifetime, SecondRunOnTheSameDriveIsAReworkThatKeepsGrownBadBlocks) {
@@ -62,6 +75,31 @@ TEST(DriveLifetime, SecondRunOnTheSameDriveIsAReworkThatKeepsGrownBadBlocks) {
     EXPECT_EQ(entries, 3u) << log;
     for (const sim::Fault& fault : second.drive->faults) {
         EXPECT_EQ(fault.fired, 0u) << "erase of grown bad block " << fault.block;
+    }
+}
+
+// The last block of a chip, which the rework erase never reaches, holds the
+// master info when it is the only block of the first bank bad on the other
+// chip alone; the second bank keeps a system block there on its high chip.
+// Every production programs the master info into an erased block.
+TEST(DriveLifetime, SystemBlocksOnTheLastBlockSurviveReworkAfterRework) {
+    const uint32_t build = build_under_test();
+    const e2e::Station station = e2e::make_station(build, "lifetime_last_block");
+    std::string error;
+    ASSERT_TRUE(e2e::create_drive(station,
+                                  "{\"build\": " + std::to_string(build) +
+                                      R"(, "bad_blocks": [{"bank": 0, "chip": "high", "block": 8191},
+                                      {"bank": 1, "chip": "low", "block": 8191}]})",
+                                  &error))
+        << error;
+    for (const char* run : {"new", "reworked", "reworked again"}) {
+        SCOPED_TRACE(run);
+        const e2e::RunResult result = e2e::run(station, {"1"});
+        expect_clean_run(result);
+        EXPECT_EQ(result.out.find("being reworked") == std::string::npos, run == std::string("new"));
+        ASSERT_TRUE(result.drive);
+        EXPECT_EQ(stamped_system_blocks(*result.drive, 0), std::make_pair(8191u, 2u));
+        EXPECT_EQ(stamped_system_blocks(*result.drive, 1), std::make_pair(2u, 8191u));
     }
 }
 

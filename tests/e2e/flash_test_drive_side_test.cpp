@@ -11,6 +11,7 @@
 #include "drive_contents.h"
 #include "little_endian.h"
 #include "model/scenario.h"
+#include "model/verdict.h"
 
 namespace {
 
@@ -151,6 +152,7 @@ TEST(FlashTestDriveSide, UnreadableStoredScanListForcesTheCellTest) {
     EXPECT_NE(result.err.find("erase 0 of 8191"), std::string::npos);
     EXPECT_NE(result.err.find("complete, total errors = 5"), std::string::npos) << result.err;
     EXPECT_EQ(records_of(result), complete_run_records());
+    EXPECT_EQ(result.drive->boot_verdict, sim::WOULD_BOOT);
 
     // With T the program still runs the cell test, but the run takes the
     // timing test's way out.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -196,6 +197,39 @@ TEST_F(BlockZeroTablesDeathTest, FullRuntimeListTakesKnownEntriesButANewOneEndsT
             FINALIZE_RECORD}));
 }
 
+// A type outside 1 to 8 is refused whether or not the block is listed
+// already: the drive that wrote it cannot be trusted with the others either.
+TEST_F(BlockZeroTablesDeathTest, AnUnknownBadBlockTypeEndsTheRunNamingBlockTypeAndBank) {
+    add_runtime_bad_block(3, 1, 2, 7);
+    const struct {
+        uint8_t type;
+        uint16_t block;
+        const char* printed;  // then "error at"
+        const char* trail;    // after the trail of the step
+    } cases[] = {
+        {0, 40, "ERROR: bad block 40 of unknown type 0 in bank 3=D0\t\n",
+         "Bad block 40 of unknown type 0 in Bank 3=D0\\t\\n"},
+        {9, 7, "ERROR: bad block 7 of unknown type 9 in bank 3=D0\t\n",
+         "Bad block 7 of unknown type 9 in Bank 3=D0\\t\\n"},
+        {0xFF, 8191, "ERROR: bad block 8191 of unknown type 255 in bank 3=D0\t\n",
+         "Bad block 8191 of unknown type 255 in Bank 3=D0\\t\\n"},
+    };
+    for (const auto& c : cases) {
+        std::remove(records.c_str());
+        clear_log_buffer();
+        put_to_log_buffer("NAND Flash test\n");
+        std::string printed;
+        EXPECT_EXIT_CAPTURED(add_runtime_bad_block(3, 1, c.type, c.block), 1, printed);
+        EXPECT_TRUE(printed.starts_with(std::string(c.printed) +
+                                        "error at src/host_actions/add_runtime_bad_block.cpp "))
+            << printed;
+        EXPECT_EQ(fail_records(),
+                  (std::vector<std::string>{write_record(2, 4, std::string("NAND Flash test\\n") + c.trail),
+                                            FINALIZE_RECORD}));
+    }
+    EXPECT_EQ(runtime_entries(3), (std::vector<uint32_t>{rt(7, 1, 2)}));
+}
+
 // --- find_scan_lists --------------------------------------------------------
 
 std::vector<uint8_t> scan_list_page(const std::vector<uint16_t>& entries, uint16_t count) {
@@ -370,7 +404,8 @@ TEST_F(BlockZeroTables, RuntimeReportShowsEveryEntryWithItsMarkerUnderEachOfItsC
     std::string high = "bank 0(A0) H: 1 of 8192 (0.01%) - 100EB \n";
     add_runtime_bad_block(0, 3, 4, 100);
     for (const auto& m : markers) {
-        add_runtime_bad_block(0, 1, m.type, static_cast<uint16_t>(200 + m.type));
+        // Types without a name never come through add_runtime_bad_block.
+        append_runtime_bb_entry(work->runtime_bb_list[0], {static_cast<uint16_t>(200 + m.type), 1, m.type});
         low += std::to_string(200 + m.type) + m.marker;
     }
     add_runtime_bad_block(0, 0, 4, 300);  // a chip mask naming neither chip shows under neither

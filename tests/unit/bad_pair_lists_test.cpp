@@ -264,10 +264,17 @@ TEST_F(BadPairListsDeathTest, ARuntimeEntryOfAnUnknownTypeIsADebugAssertionFailu
     for (const uint8_t type : {uint8_t{0}, uint8_t{9}, uint8_t{0xFF}}) {
         set_runtime(8, {{10, 1, 2}, {40, 1, type}});
         std::string printed;
-        EXPECT_EXIT_CAPTURED((close_console_input(), build_bad_pair_lists()), 0, printed);
-        EXPECT_TRUE(printed.starts_with("\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : "))
+        EXPECT_EXIT_CAPTURED((close_console_input(), build_bad_pair_lists()), 1, printed);
+        ASSERT_TRUE(printed.starts_with("\ndebug assertion failure\nsrc/host_install/bad_pair_lists.cpp : "))
             << printed;
-        EXPECT_TRUE(read_lines(records_path).empty()) << "no station record";
+        // The record names the check as the console does: source and line.
+        const std::string check = printed.substr(std::string("\ndebug assertion failure\n").size());
+        EXPECT_EQ(read_lines(records_path),
+                  (std::vector<std::string>{write_record(3, 4,
+                                                         "Build bad block list\\nDebug assertion failure\\n" +
+                                                             check.substr(0, check.size() - 1) + "\\n"),
+                                            FINALIZE_RECORD}));
+        std::remove(records_path.c_str());
     }
 }
 

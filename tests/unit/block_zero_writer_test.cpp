@@ -243,7 +243,7 @@ TEST_F(BlockZeroWriterDeathTest, ARunThatIsNotWholeSectorsOrTooSmallForEncodedPa
         std::string printed;
         EXPECT_EXIT_CAPTURED((close_console_input(),
                               write_block_zero_pages(data.data(), 1, c.pages, c.page_slot, c.encoded, 0, 0)),
-                             0, printed);
+                             1, printed);
         EXPECT_TRUE(
             printed.starts_with("\ndebug assertion failure\nsrc/host_install/block_zero_writer.cpp : "))
             << printed;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -197,9 +198,14 @@ TEST_F(FirmwareContextDeathTest, ImpossibleStatesAreDebugAssertionsWithTheirKnow
     };
     for (const Case& c : cases) {
         std::string printed;
-        EXPECT_EXIT_CAPTURED((close_console_input(), c.arrange()), 0, printed);
+        EXPECT_EXIT_CAPTURED((close_console_input(), c.arrange()), 1, printed);
         EXPECT_EQ(printed, std::string("\ndebug assertion failure\n") + c.reported + "\n") << c.what;
-        EXPECT_TRUE(read_lines(records_path).empty()) << c.what << ": no station record";
+        const std::vector<std::string> records = read_lines(records_path);
+        ASSERT_EQ(records.size(), 2u) << c.what;
+        EXPECT_TRUE(records[0].ends_with(std::string("Debug assertion failure\\n") + c.reported + "\\n\"]}"))
+            << records[0];
+        EXPECT_EQ(records[1], FINALIZE_RECORD);
+        std::remove(records_path.c_str());
     }
 }
 
