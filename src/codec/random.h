@@ -6,7 +6,9 @@
 
 #include <cstdint>
 
-// Restarts the stream for every user.
+// Restarts the stream for every user. The stream a seed starts is kept, so
+// seeding again with the same seed (every command seeds with the clock's
+// second) costs a copy.
 void random_init(uint32_t seed);
 
 // One step of the generator.
@@ -14,3 +16,6 @@ uint64_t random_bits();
 
 // Uniform over min..max inclusive; 0x80000000 when max < min. Always one step.
 int32_t random_range(int32_t min, int32_t max);
+
+// The next count draws of random_range(min, max), made in one loop.
+void random_ranges(int32_t min, int32_t max, int32_t* values, uint32_t count);

@@ -1,5 +1,6 @@
 #include "host_install/ftl_fragmentation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -17,6 +18,10 @@
 namespace {
 
 constexpr uint32_t SHUFFLE_ROUNDS = 10;
+// The order table is far larger than the caches, so nearly every swap target
+// is a miss. The targets of this many swaps are drawn in one go and all asked
+// for from memory before the first of their swaps waits on one.
+constexpr uint32_t SWAPS_PER_BATCH = 64;
 // The data a unit page is programmed with: one zero sector at the start of
 // the data window.
 constexpr uint32_t UNIT_DATA_BYTES = 512;
@@ -30,20 +35,6 @@ static_assert(METADATA_IMAGE.active_block_record + BUILD_NUM_BANKS * ACTIVE_BLOC
                   METADATA_IMAGE.total_bytes,
               "the last bank's summary lies within the image");
 static_assert(SUMMARY_BYTES <= PAIR_PAGE_BYTES);
-
-// A random permutation of the unit numbers, continuing the generator's
-// current stream.
-void shuffle(uint32_t* order) {
-    for (uint32_t u = 0; u < BUILD_FTL_UNITS; ++u) {
-        order[u] = u;
-    }
-    const auto last = static_cast<int32_t>(BUILD_FTL_UNITS - 1);
-    for (uint32_t n = 0; n < SHUFFLE_ROUNDS * BUILD_FTL_UNITS; ++n) {
-        const auto a = static_cast<uint32_t>(random_range(0, last));
-        const auto b = static_cast<uint32_t>(random_range(0, last));
-        std::swap(order[a], order[b]);
-    }
-}
 
 void send_unit_data(uint8_t* transfer) {
     std::memset(transfer, 0, UNIT_DATA_BYTES);
@@ -109,12 +100,35 @@ void write_unit(uint32_t k, uint32_t unit, uint8_t* transfer) {
     }
 }
 
+void swap_batch(uint32_t* order, const int32_t* targets, uint32_t swaps) {
+    for (uint32_t i = 0; i < 2 * swaps; ++i) {
+        __builtin_prefetch(order + targets[i], 1);
+    }
+    for (uint32_t i = 0; i < swaps; ++i) {
+        std::swap(order[targets[2 * i]], order[targets[2 * i + 1]]);
+    }
+}
+
 }  // namespace
+
+void shuffle_units(uint32_t* order) {
+    for (uint32_t u = 0; u < BUILD_FTL_UNITS; ++u) {
+        order[u] = u;
+    }
+    const auto last = static_cast<int32_t>(BUILD_FTL_UNITS - 1);
+    const uint32_t swaps = SHUFFLE_ROUNDS * BUILD_FTL_UNITS;
+    int32_t targets[2 * SWAPS_PER_BATCH];
+    for (uint32_t done = 0; done < swaps; done += SWAPS_PER_BATCH) {
+        const uint32_t batch = std::min(SWAPS_PER_BATCH, swaps - done);
+        random_ranges(0, last, targets, 2 * batch);
+        swap_batch(order, targets, batch);
+    }
+}
 
 void ftl_fragmentation() {
     auto* order = reinterpret_cast<uint32_t*>(ALLOCATE_TRANSFER_BUFFER(FRAGMENTATION_ORDER_BYTES));
     uint8_t* transfer = ALLOCATE_TRANSFER_BUFFER(PAIR_PAGE_BYTES);
-    shuffle(order);
+    shuffle_units(order);
     send_unit_data(transfer);
     for (uint32_t k = 0; k < BUILD_FTL_UNITS; ++k) {
         write_unit(k, order[k], transfer);

@@ -6,6 +6,13 @@
 // follows every write; the image in flash is the one installed before.
 #pragma once
 
+#include <cstdint>
+
+// Fills the order table (BUILD_FTL_UNITS entries) with a random permutation
+// of the unit numbers: 10 swaps per unit, each of two draws from 0 to the
+// last unit, continuing the generator's current stream.
+void shuffle_units(uint32_t* order);
+
 // Needs build_firmware_context; runs after the system area is installed,
 // with the controller in its normal-ECC configuration.
 void ftl_fragmentation();

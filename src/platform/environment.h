@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace platform {
 
@@ -10,5 +11,8 @@ bool environment_variable(const char* name, char* out, size_t capacity);
 
 // False when the directory cannot be had or does not fit.
 bool current_directory(char* out, size_t capacity);
+
+// The operating system's number of this process.
+uint32_t process_id();
 
 }  // namespace platform

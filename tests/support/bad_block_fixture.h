@@ -40,7 +40,7 @@ class BadBlockTest : public WorkBlockTest {
     // The station records that a run ended in a child process left: the fail
     // record of the flash test stage and the plug-in's finalize.
     std::vector<std::string> fail_records() const {
-        return read_lines(records);
+        return read_records(records);
     }
 };
 

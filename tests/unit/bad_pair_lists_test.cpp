@@ -251,7 +251,7 @@ TEST_F(BadPairListsDeathTest, ABlockBeyondTheChipEndsTheRunOnceAllBanksAreBuilt)
             printed.starts_with("ERROR: scan list has error\n"
                                 "error at src/host_install/bad_pair_lists.cpp "))
             << printed;
-        EXPECT_EQ(read_lines(records_path),
+        EXPECT_EQ(read_records(records_path),
                   (std::vector<std::string>{write_record(3, 4, "Build bad block list\\nScan list has error"),
                                             FINALIZE_RECORD}));
         std::remove(records_path.c_str());

@@ -232,7 +232,7 @@ TEST_F(PairAllocationDeathTest, ABankWithoutFreePairsEndsTheRun) {
         printed.starts_with("ERROR: no free block pair in bank 3=D0\t\n"
                             "error at src/host_install/pair_allocation.cpp "))
         << printed;
-    EXPECT_EQ(read_lines(records_path),
+    EXPECT_EQ(read_records(records_path),
               (std::vector<std::string>{write_record(3, 4, "No free block pair in Bank 3=D0\\t\\n"),
                                         FINALIZE_RECORD}));
 }

@@ -194,7 +194,7 @@ TEST_F(ModuleStageDeathTest, RefusedConfigurationsDeliverTheIdDumpAsFailRecord) 
         const std::string expected = "initialize flash\n" + c.console + at;
         EXPECT_EQ(printed.substr(0, expected.size()), expected) << c.what;
         EXPECT_TRUE(std::regex_match(printed.substr(expected.size()), std::regex("[0-9]+\n"))) << printed;
-        EXPECT_EQ(read_lines(records),
+        EXPECT_EQ(read_records(records),
                   (std::vector<std::string>{write_record(1, 4, c.record), FINALIZE_RECORD}))
             << c.what;
     }

@@ -61,14 +61,61 @@ TEST(RandomGenerator, FullRangeAndNegativeBoundsStayInside) {
     }
 }
 
-TEST(RandomGenerator, ReseedingRestartsTheStream) {
-    random_init(77);
-    const uint64_t first = random_bits();
-    for (int i = 0; i < 100; ++i) {
-        random_bits();
+std::vector<uint64_t> draws(int count) {
+    std::vector<uint64_t> values(count);
+    for (uint64_t& value : values) {
+        value = random_bits();
     }
+    return values;
+}
+
+// Every command seeds with the clock's second: the same seed again and again,
+// now and then a new one. Each time the stream starts over, twice round the
+// ring and more.
+TEST(RandomGenerator, ReseedingRestartsTheStreamWhateverCameBefore) {
+    random_init(78);
+    const std::vector<uint64_t> stream_78 = draws(40);
     random_init(77);
-    EXPECT_EQ(random_bits(), first);
+    const std::vector<uint64_t> stream_77 = draws(40);
+    for (const int drawn_between : {0, 1, 16, 17, 100}) {
+        SCOPED_TRACE(drawn_between);
+        random_init(77);
+        draws(drawn_between);
+        random_init(77);
+        EXPECT_EQ(draws(40), stream_77);
+        random_init(78);
+        EXPECT_EQ(draws(40), stream_78);
+    }
+}
+
+// A batch of draws is the same draws one call at a time, and the stream goes
+// on from where the batch left it.
+TEST(RandomGenerator, BatchOfRangesIsTheSameDrawsOneAtATime) {
+    struct Case {
+        int32_t min;
+        int32_t max;
+        uint32_t count;
+    } cases[] = {
+        {0, 3907669, 128},          {0, 0x7FFFFFFE, 40}, {-10, -3, 17}, {7, 7, 3},
+        {INT32_MIN, INT32_MAX, 34}, {5, 4, 2},           {0, 99, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.min) + ".." + std::to_string(c.max) + " x" + std::to_string(c.count));
+        random_init(1262300399);
+        draws(5);
+        std::vector<int32_t> expected(c.count);
+        for (int32_t& value : expected) {
+            value = random_range(c.min, c.max);
+        }
+        const uint64_t next = random_bits();
+
+        random_init(1262300399);
+        draws(5);
+        std::vector<int32_t> batch(c.count);
+        random_ranges(c.min, c.max, batch.data(), c.count);
+        EXPECT_EQ(batch, expected);
+        EXPECT_EQ(random_bits(), next);
+    }
 }
 
 }  // namespace

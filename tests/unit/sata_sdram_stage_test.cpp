@@ -205,7 +205,7 @@ TEST_F(SataSdramStageDeathTest, EveryFailureEndsWithItsLineAndRecord) {
             },
             1, printed);
         EXPECT_TRUE(std::regex_match(printed, std::regex(c.console))) << c.what << ":\n" << printed;
-        EXPECT_EQ(read_lines(records),
+        EXPECT_EQ(read_records(records),
                   (std::vector<std::string>{write_record(0, 4, c.record), FINALIZE_RECORD}))
             << c.what;
     }

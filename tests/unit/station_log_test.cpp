@@ -121,7 +121,7 @@ TEST_F(StationLogDeathTest, CompletePluginReceivesRecordsAndTheTrailAsFailRecord
                 write_record(2, 4, "Blank check\\nBank 09(B2)"),
                 FINALIZE_RECORD,
             };
-            EXPECT_EQ(read_lines(t->records_path), expected);
+            EXPECT_EQ(read_records(t->records_path), expected);
         },
         this);
 }
@@ -150,7 +150,7 @@ TEST_F(StationLogDeathTest, FinalRecordFinalizesThePlugin) {
             current_stage = STAGE_SATA_TEST;
             station_log_write(STATUS_FAIL, 0, 1, "READ protocol error");
             EXPECT_EQ(station_plugin.library, nullptr);
-            const std::vector<std::string> lines = read_lines(t->records_path);
+            const std::vector<std::string> lines = read_records(t->records_path);
             ASSERT_EQ(lines.size(), 3u);
             EXPECT_EQ(lines[1], write_record(0, 4, "READ protocol error"));
             EXPECT_EQ(lines[2], FINALIZE_RECORD);
@@ -173,7 +173,7 @@ TEST_F(StationLogDeathTest, FatalErrorRecordsOnceThenFinalizesThenNamesTheSource
             SEND_TO_DEVICE(misaligned_buffer + 4, 1);
         },
         1, ignored);
-    const std::vector<std::string> lines = read_lines(records_path);
+    const std::vector<std::string> lines = read_records(records_path);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0].find("{\"call\":\"initialize\""), 0u);
     EXPECT_EQ(lines[1], "ERROR: buffer address is not aligned");

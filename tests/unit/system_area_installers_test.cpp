@@ -153,7 +153,7 @@ TEST_F(SystemAreaInstallersDeathTest, AReadBackDifferenceEndsTheRunWithItsDumpsA
         EXPECT_TRUE(std::regex_match(
             printed, std::regex(c.console + "error at src/host_install/" + c.source + "\\.cpp \\d+\n")))
             << printed;
-        EXPECT_EQ(read_lines(records_path),
+        EXPECT_EQ(read_records(records_path),
                   (std::vector<std::string>{write_record(3, 4, c.record), FINALIZE_RECORD}))
             << c.source;
         EXPECT_EQ(dump_exists("good.bin"), c.dump_bytes != 0) << c.source;

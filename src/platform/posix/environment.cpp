@@ -23,4 +23,8 @@ bool current_directory(char* out, size_t capacity) {
     return ::getcwd(out, capacity) != nullptr;
 }
 
+uint32_t process_id() {
+    return static_cast<uint32_t>(::getpid());
+}
+
 }  // namespace platform

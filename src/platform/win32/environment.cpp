@@ -39,4 +39,8 @@ bool current_directory(char* out, size_t capacity) {
     return length > 0 && length < capacity;
 }
 
+uint32_t process_id() {
+    return ::GetCurrentProcessId();
+}
+
 }  // namespace platform
