@@ -18,6 +18,10 @@ namespace {
 constexpr int EXEC_FAILED = 127;
 
 void redirect(const std::string& path, int flags, int fd) {
+    if (path.empty()) {
+        ::close(fd);
+        return;
+    }
     const int opened = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (opened < 0 || ::dup2(opened, fd) < 0) {
         ::_exit(EXEC_FAILED);

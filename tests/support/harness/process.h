@@ -12,6 +12,7 @@ struct Launch {
     std::string directory;
     std::string program;
     std::vector<std::string> args;
+    // An empty path starts the program with that stream closed.
     std::string stdin_path, stdout_path, stderr_path;
     std::vector<std::pair<std::string, std::string>> env;  // set on top of the harness's own environment
 };
