@@ -31,6 +31,11 @@
 // - random generator, random_range with max < min: no caller passes such
 //   bounds; its self-test cannot fire (the state would have to repeat).
 //
+// The rows whose dump files cannot be written run the tool in a read-only
+// directory, a read-only bind mount in a mount namespace of the run's own
+// (root with CAP_SYS_ADMIN, as CI is); where none can be made they are
+// skipped, saying so.
+//
 // Failures whose run goes on are rows here too: exit code 0, the complete
 // run's records. Proven elsewhere because they need more than a drive
 // fault or a station's memory: the station's own disk refused
@@ -54,6 +59,7 @@
 #include "little_endian.h"
 #include "model/block_zero_formats.h"
 #include "model/scenario.h"
+#include "process.h"
 
 namespace {
 
@@ -94,13 +100,16 @@ struct Row {
     // run with these arguments sends to the plain reference drive.
     std::vector<std::string> counted_run = {};
     std::string input = "";
+    // Dump files an earlier run left where this one runs.
+    std::map<std::string, std::vector<uint8_t>> earlier_dumps = {};
+    bool read_only_directory = false;  // the run's directory cannot be written, by root neither
 
     int exit_code = 1;
     std::string out = "";            // the whole stdout but the "error at" line
     const char* error_at = nullptr;  // the source the "error at" line names, below src/
     std::string err = "";            // stderr ends with it; empty: stderr is empty
     std::vector<Record> records = {};
-    DumpPair dumps = {};
+    DumpPair dumps = {};           // in a read-only directory: the earlier dumps, unchanged
     bool drive_untouched = false;  // never powered on, no command
 };
 
@@ -192,8 +201,11 @@ std::string masked(const std::string& out, const std::string& expected) {
 void expect_row(const Row& row) {
     SCOPED_TRACE(row.failure);
     const e2e::Station station = prepare_station(row);
-    const e2e::RunResult result =
-        e2e::run(station, row.args, {.input = row.input, .failing_allocation = row.failing_allocation});
+    const e2e::RunResult result = e2e::run(station, row.args,
+                                           {.input = row.input,
+                                            .failing_allocation = row.failing_allocation,
+                                            .earlier_files = row.earlier_dumps,
+                                            .read_only_directory = row.read_only_directory});
 
     EXPECT_EQ(result.exit_code, row.exit_code);
     std::string expected =
@@ -209,7 +221,11 @@ void expect_row(const Row& row) {
             << result.err.substr(result.err.size() - std::min<size_t>(result.err.size(), 300));
     }
     EXPECT_EQ(records_of(result), row.records);
-    expect_dumps(result, row.dumps);
+    if (row.read_only_directory) {
+        EXPECT_EQ(result.dumps, row.earlier_dumps);
+    } else {
+        expect_dumps(result, row.dumps);
+    }
     if (row.station == Station::no_drive) {
         return;
     }
@@ -1009,6 +1025,71 @@ TEST(FailureMatrix, BlockZeroWriter) {
          .out = NEW_DRIVE + MEMORY_FAILURE,
          .error_at = "host_install/block_zero_writer.cpp",
          .records = failed_run_records(3, "Write to block zero\n" + MEMORY_FAIL_RECORD)},
+    });
+}
+
+std::vector<uint8_t> bytes_of(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+const std::map<std::string, std::vector<uint8_t>> EARLIER_DUMPS = {
+    {"good.bin", bytes_of("good.bin of an earlier run")},
+    {"bad.bin", bytes_of("bad.bin of an earlier run")},
+    {"bad3.bin", bytes_of("bad3.bin of an earlier run")},
+};
+
+// What stands beside a corruption message is its own dumps: those of an
+// earlier run go first, and a dump that cannot be written is named with the
+// reason. Each writer that dumps, once.
+TEST(FailureMatrix, DumpFiles) {
+    expect_rows({
+        {.failure = "a write fails where an earlier run left its dumps: they are removed",
+         .id = "earlier_dumps_removed",
+         .members = read_differs(9, 0, 4, 10),
+         .earlier_dumps = EARLIER_DUMPS,
+         .out = NEW_DRIVE + CORRUPTION + bank_line(9),
+         .error_at = "host_mass_production/firmware_download.cpp",
+         .records = failed_run_records(
+             3, std::string("Write to block zero\n") + CORRUPTION_TRAIL + bank_line(9) + "Big ECC\n"),
+         .dumps = {"bad9.bin", 2048, 10}},
+    });
+    std::string why;
+    if (!e2e::read_only_directories_usable(&why)) {
+        GTEST_SKIP() << "the rows of a read-only directory were NOT run: " << why;
+    }
+    const std::string read_only = ": Read-only file system\n";
+    const auto cannot_remove = [&](const std::string& name) {
+        return "ERROR: cannot remove " + name + " of an earlier run" + read_only;
+    };
+    const auto cannot_write = [&](const std::string& bad_name) {
+        return "ERROR: cannot write good.bin" + read_only + "ERROR: cannot write " + bad_name + read_only;
+    };
+    expect_rows({
+        {.failure = "the dumps cannot be written or the earlier ones removed: the lists' install",
+         .id = "read_only_lists",
+         .members = read_differs(8, 0, 0, 100),
+         .earlier_dumps = EARLIER_DUMPS,
+         .read_only_directory = true,
+         .out = NEW_DRIVE + CORRUPTION + cannot_remove("good.bin") + cannot_remove("bad.bin") +
+                cannot_remove("bad3.bin") + cannot_write("bad.bin"),
+         .error_at = "host_mass_production/flash_test.cpp",
+         .records = failed_run_records(2, std::string("Install bad block list\n") + CORRUPTION_TRAIL)},
+        {.failure = "the dumps cannot be written: a block-zero page write",
+         .id = "read_only_stamp",
+         .members = read_differs(9, 0, 4, 10),
+         .read_only_directory = true,
+         .out = NEW_DRIVE + CORRUPTION + bank_line(9) + cannot_write("bad9.bin"),
+         .error_at = "host_mass_production/firmware_download.cpp",
+         .records = failed_run_records(
+             3, std::string("Write to block zero\n") + CORRUPTION_TRAIL + bank_line(9) + "Big ECC\n")},
+        {.failure = "the dumps cannot be written: a system-area install",
+         .id = "read_only_hil_context",
+         .members = read_differs(0, 7, 0, 5),
+         .read_only_directory = true,
+         .out = NEW_DRIVE + CORRUPTION + cannot_write("bad.bin"),
+         .error_at = "host_install/install_hil_context.cpp",
+         .records = failed_run_records(
+             3, std::string("installing HIL context...HIL install fail\n") + CORRUPTION_TRAIL)},
     });
 }
 
