@@ -129,11 +129,16 @@ void read_back_all_banks(const PageRun& run, uint8_t* read_back) {
     RECV_FROM_DEVICE(DATA_WINDOW_SECTOR, read_back, BUILD_NUM_BANKS * run.total / SECTOR_BYTES);
 }
 
-void report_corrupt_bank(uint32_t bank, const uint8_t* expected, const uint8_t* read_back, uint32_t total) {
+// The first corrupt bank of the write removes the dumps of earlier runs.
+void report_corrupt_bank(uint32_t bank, const uint8_t* expected, const uint8_t* read_back, uint32_t total,
+                         bool first) {
     std::printf("\nERROR: data corruption. see good.bin and bad.bin\n" BANK_AFTER_MESSAGE_LINE,
                 BANK_NAME_ARGS(bank));
     put_to_log_buffer("Data corruption. see good.bin and bad.bin\n" BANK_AFTER_MESSAGE_LINE,
                       BANK_NAME_ARGS(bank));
+    if (first) {
+        remove_earlier_dumps();
+    }
     char bad_name[16];
     std::snprintf(bad_name, sizeof bad_name, "bad%u.bin", bank);
     write_dump_file("good.bin", expected, total);
@@ -167,7 +172,7 @@ int write_block_zero_pages(const uint8_t* source, uint32_t first_page, uint32_t 
     for (uint32_t bank_index = 0; bank_index < BUILD_NUM_BANKS; ++bank_index) {
         const uint8_t* bank_copy = read_back + bank_index * run.total;
         if (std::memcmp(bank_copy, expected, run.total) != 0) {
-            report_corrupt_bank(BUILD_BANK_TABLE[bank_index], expected, bank_copy, run.total);
+            report_corrupt_bank(BUILD_BANK_TABLE[bank_index], expected, bank_copy, run.total, result == 1);
             result = 0;
         }
     }

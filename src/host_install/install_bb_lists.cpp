@@ -71,6 +71,7 @@ int install_bb_lists(int which) {
     if (std::memcmp(read_back, tables, TABLES_BYTES) != 0) {
         std::printf("\nERROR: data corruption. see good.bin and bad.bin\n");
         put_to_log_buffer("Data corruption. see good.bin and bad.bin\n");
+        remove_earlier_dumps();
         write_dump_file("good.bin", tables, TABLES_BYTES);
         write_dump_file("bad.bin", read_back, TABLES_BYTES);
         result = 0;

@@ -7,6 +7,7 @@
 #include "host_mass_production/production_run.h"
 #include "host_mass_production/program_seal.h"
 #include "host_mass_production/work_block.h"
+#include "platform/console.h"
 #include "platform/library.h"
 #include "platform/memory.h"
 
@@ -34,6 +35,7 @@ void allocate_work_block() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::console_open_standard_streams();
     check_program_file();
     RunOptions options;
     if (!read_command_line(argc, argv, &options)) {

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "codec/random.h"
+#include "host_main/fatal_error.h"
 #include "host_main/station_log.h"
+#include "host_mass_production/command_line.h"
 #include "host_mass_production/run_buffers.h"
 #include "host_mass_production/serial_number.h"
 #include "host_mass_production/stages.h"
@@ -17,13 +19,18 @@ namespace {
 
 constexpr uint32_t DEFAULT_TIMING_TEST_SIZE = 3;
 
-uint32_t read_count_from_operator(const char* question) {
+// The answer to a count question. One that is not a number, or closed input,
+// counts as 0; a count the drive-side test cannot be asked for ends the run
+// before the drive is touched, as the same count on the command line does.
+uint32_t read_count_from_operator(const char* question, const char* what) {
     std::printf("%s", question);
     std::fflush(stdout);
-    unsigned count = 0;
-    // An answer that is not a number, or closed input, counts as 0.
-    if (std::scanf("%u", &count) != 1) {
-        count = 0;
+    char answer[32] = "";
+    uint32_t count = 0;
+    if (std::scanf("%31s", answer) == 1 && !read_flash_test_count(answer, &count)) {
+        std::printf("ERROR: invalid %s (0 to %u)\n", what, FLASH_TEST_COUNT_MAX);
+        station_log_write(STATUS_FAIL, 0, 1, "Invalid %s (0 to %u)", what, FLASH_TEST_COUNT_MAX);
+        FATAL_ERROR();
     }
     return count;
 }
@@ -35,8 +42,9 @@ struct FlashTestChoice {
 
 FlashTestChoice choose_flash_test(bool operator_mode, bool timing_test, int32_t bist_count) {
     if (timing_test) {
-        return {FLASH_TEST_TIMING, operator_mode ? read_count_from_operator("Flash timing test size = ")
-                                                 : DEFAULT_TIMING_TEST_SIZE};
+        return {FLASH_TEST_TIMING,
+                operator_mode ? read_count_from_operator("Flash timing test size = ", "timing test size")
+                              : DEFAULT_TIMING_TEST_SIZE};
     }
     if (!operator_mode) {
         return {FLASH_TEST_NAND, 0};
@@ -45,7 +53,7 @@ FlashTestChoice choose_flash_test(bool operator_mode, bool timing_test, int32_t 
         std::printf("Flash BIST count = %d\n", bist_count);
         return {FLASH_TEST_NAND, static_cast<uint32_t>(bist_count)};
     }
-    return {FLASH_TEST_NAND, read_count_from_operator("Flash BIST count = ")};
+    return {FLASH_TEST_NAND, read_count_from_operator("Flash BIST count = ", "BIST count")};
 }
 
 void start_stage(int32_t stage) {

@@ -5,6 +5,12 @@
 
 namespace platform {
 
+// Makes sure standard input, output and error are open, on the null device
+// where the starter left one closed, so that nothing the tool opens later
+// (the drive above all) takes the place of one and receives console text or
+// answers questions. Called first, before anything is opened.
+void console_open_standard_streams();
+
 // Character attribute of the console output, in the console's colour code
 // (low nibble foreground: bit 0 blue, 1 green, 2 red, 3 intensity).
 // When standard output is not a terminal nothing is shown and the attribute

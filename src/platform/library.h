@@ -9,6 +9,8 @@ using LibraryHandle = void*;
 
 // Null on failure.
 LibraryHandle library_load(const char* path);
+// The entry the library itself defines under the name; null when it has none
+// (a library it depends on defining the name does not count).
 void* library_symbol(LibraryHandle library, const char* name);
 void library_unload(LibraryHandle library);
 

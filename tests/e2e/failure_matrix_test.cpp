@@ -40,6 +40,11 @@
 // - random generator, random_range with max < min: no caller passes such
 //   bounds; its self-test cannot fire (the state would have to repeat).
 //
+// The rows whose dump files cannot be written run the tool in a read-only
+// directory, a read-only bind mount in a mount namespace of the run's own
+// (root with CAP_SYS_ADMIN, as CI is); where none can be made they are
+// skipped, saying so.
+//
 // Failures whose run goes on are rows here too: exit code 0, the complete
 // run's records. Proven elsewhere because they need more than a drive
 // fault or a station's memory: the station's own disk refused
@@ -68,6 +73,7 @@
 #include "model/block_zero_formats.h"
 #include "model/scenario.h"
 #include "model/verdict.h"
+#include "process.h"
 
 namespace {
 
@@ -109,13 +115,16 @@ struct Row {
     // run with these arguments sends to the plain reference drive.
     std::vector<std::string> counted_run = {};
     std::string input = "";
+    // Dump files an earlier run left where this one runs.
+    std::map<std::string, std::vector<uint8_t>> earlier_dumps = {};
+    bool read_only_directory = false;  // the run's directory cannot be written, by root neither
 
     int exit_code = 1;
     std::string out = "";            // the whole stdout but the "error at" line
     const char* error_at = nullptr;  // the source the "error at" line names, below src/
     std::string err = "";            // stderr ends with it; empty: stderr is empty
     std::vector<Record> records = {};
-    DumpPair dumps = {};
+    DumpPair dumps = {};           // in a read-only directory: the earlier dumps, unchanged
     bool drive_untouched = false;  // never powered on, no command
 };
 
@@ -200,8 +209,11 @@ void expect_same_text(const std::string& actual, const std::string& expected) {
 void expect_row(const Row& row) {
     SCOPED_TRACE(row.failure);
     const e2e::Station station = prepare_station(row);
-    const e2e::RunResult result =
-        e2e::run(station, row.args, {.input = row.input, .failing_allocation = row.failing_allocation});
+    const e2e::RunResult result = e2e::run(station, row.args,
+                                           {.input = row.input,
+                                            .failing_allocation = row.failing_allocation,
+                                            .earlier_files = row.earlier_dumps,
+                                            .read_only_directory = row.read_only_directory});
 
     EXPECT_EQ(result.exit_code, row.exit_code);
     std::string expected =
@@ -217,7 +229,11 @@ void expect_row(const Row& row) {
             << result.err.substr(result.err.size() - std::min<size_t>(result.err.size(), 300));
     }
     EXPECT_EQ(records_of(result), row.records);
-    expect_dumps(result, row.dumps);
+    if (row.read_only_directory) {
+        EXPECT_EQ(result.dumps, row.earlier_dumps);
+    } else {
+        expect_dumps(result, row.dumps);
+    }
     if (row.station == Station::no_drive) {
         return;
     }
@@ -304,6 +320,30 @@ TEST(FailureMatrix, CommandLine) {
          .out = "ERROR: invalid argument\n",
          .error_at = at,
          .drive_untouched = true},
+        {.failure = "first argument a number that does not fit 32 bits",
+         .id = "drive_number_of_33_bits",
+         .args = {"4294967296"},
+         .out = "ERROR: invalid argument\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "first argument a number with a sign",
+         .id = "drive_number_with_a_sign",
+         .args = {"-1", "L"},
+         .out = "ERROR: invalid argument\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "B value below 0",
+         .id = "bist_count_below_0",
+         .args = {"1", "L", "B-5"},
+         .out = "ERROR: invalid BIST count (0 to 100)\n",
+         .error_at = at,
+         .drive_untouched = true},
+        {.failure = "B value above 100",
+         .id = "bist_count_above_100",
+         .args = {"1", "L", "B101"},
+         .out = "ERROR: invalid BIST count (0 to 100)\n",
+         .error_at = at,
+         .drive_untouched = true},
         {.failure = "F value longer than 8",
          .id = "revision_of_9",
          .args = {"1", "F123456789"},
@@ -334,6 +374,46 @@ TEST(FailureMatrix, CommandLine) {
          .failing_allocation = 1,
          .out = MEMORY_FAILURE,
          .error_at = "host_mass_production/main.cpp",
+         .drive_untouched = true},
+    });
+}
+
+// The counts the operator answers are read after the tool's start record,
+// before the drive is opened.
+TEST(FailureMatrix, ProductionRun) {
+    const char* at = "host_mass_production/production_run.cpp";
+    expect_rows({
+        {.failure = "the operator's BIST count below 0",
+         .id = "answered_bist_count_below_0",
+         .args = {"1", SERIAL, "L"},
+         .input = "-5\n",
+         .out = SERIAL_LINE + "Flash BIST count = ERROR: invalid BIST count (0 to 100)\n",
+         .error_at = at,
+         .records = failed_run_records(10, "Invalid BIST count (0 to 100)"),
+         .drive_untouched = true},
+        {.failure = "the operator's BIST count above 100",
+         .id = "answered_bist_count_above_100",
+         .args = {"1", SERIAL, "L"},
+         .input = "4294967291\n",
+         .out = SERIAL_LINE + "Flash BIST count = ERROR: invalid BIST count (0 to 100)\n",
+         .error_at = at,
+         .records = failed_run_records(10, "Invalid BIST count (0 to 100)"),
+         .drive_untouched = true},
+        {.failure = "the operator's timing test size below 0",
+         .id = "answered_timing_size_below_0",
+         .args = {"1", SERIAL, "L", "T"},
+         .input = "-1\n",
+         .out = SERIAL_LINE + "Flash timing test size = ERROR: invalid timing test size (0 to 100)\n",
+         .error_at = at,
+         .records = failed_run_records(10, "Invalid timing test size (0 to 100)"),
+         .drive_untouched = true},
+        {.failure = "the operator's timing test size above 100",
+         .id = "answered_timing_size_above_100",
+         .args = {"1", SERIAL, "L", "T"},
+         .input = "101\n",
+         .out = SERIAL_LINE + "Flash timing test size = ERROR: invalid timing test size (0 to 100)\n",
+         .error_at = at,
+         .records = failed_run_records(10, "Invalid timing test size (0 to 100)"),
          .drive_untouched = true},
     });
 }
@@ -1000,6 +1080,71 @@ TEST(FailureMatrix, BlockZeroWriter) {
          .out = NEW_DRIVE + MEMORY_FAILURE,
          .error_at = "host_install/block_zero_writer.cpp",
          .records = failed_run_records(3, "Write to block zero\n" + MEMORY_FAIL_RECORD)},
+    });
+}
+
+std::vector<uint8_t> bytes_of(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+const std::map<std::string, std::vector<uint8_t>> EARLIER_DUMPS = {
+    {"good.bin", bytes_of("good.bin of an earlier run")},
+    {"bad.bin", bytes_of("bad.bin of an earlier run")},
+    {"bad3.bin", bytes_of("bad3.bin of an earlier run")},
+};
+
+// What stands beside a corruption message is its own dumps: those of an
+// earlier run go first, and a dump that cannot be written is named with the
+// reason. Each writer that dumps, once.
+TEST(FailureMatrix, DumpFiles) {
+    expect_rows({
+        {.failure = "a write fails where an earlier run left its dumps: they are removed",
+         .id = "earlier_dumps_removed",
+         .members = read_differs(9, 0, 4, 10),
+         .earlier_dumps = EARLIER_DUMPS,
+         .out = NEW_DRIVE + CORRUPTION + bank_line(9),
+         .error_at = "host_mass_production/firmware_download.cpp",
+         .records = failed_run_records(
+             3, std::string("Write to block zero\n") + CORRUPTION_TRAIL + bank_line(9) + "Big ECC\n"),
+         .dumps = {"bad9.bin", 2048, 10}},
+    });
+    std::string why;
+    if (!e2e::read_only_directories_usable(&why)) {
+        GTEST_SKIP() << "the rows of a read-only directory were NOT run: " << why;
+    }
+    const std::string read_only = ": Read-only file system\n";
+    const auto cannot_remove = [&](const std::string& name) {
+        return "ERROR: cannot remove " + name + " of an earlier run" + read_only;
+    };
+    const auto cannot_write = [&](const std::string& bad_name) {
+        return "ERROR: cannot write good.bin" + read_only + "ERROR: cannot write " + bad_name + read_only;
+    };
+    expect_rows({
+        {.failure = "the dumps cannot be written or the earlier ones removed: the lists' install",
+         .id = "read_only_lists",
+         .members = read_differs(8, 0, 0, 100),
+         .earlier_dumps = EARLIER_DUMPS,
+         .read_only_directory = true,
+         .out = NEW_DRIVE + CORRUPTION + cannot_remove("good.bin") + cannot_remove("bad.bin") +
+                cannot_remove("bad3.bin") + cannot_write("bad.bin"),
+         .error_at = "host_mass_production/flash_test.cpp",
+         .records = failed_run_records(2, std::string("Install bad block list\n") + CORRUPTION_TRAIL)},
+        {.failure = "the dumps cannot be written: a block-zero page write",
+         .id = "read_only_stamp",
+         .members = read_differs(9, 0, 4, 10),
+         .read_only_directory = true,
+         .out = NEW_DRIVE + CORRUPTION + bank_line(9) + cannot_write("bad9.bin"),
+         .error_at = "host_mass_production/firmware_download.cpp",
+         .records = failed_run_records(
+             3, std::string("Write to block zero\n") + CORRUPTION_TRAIL + bank_line(9) + "Big ECC\n")},
+        {.failure = "the dumps cannot be written: a system-area install",
+         .id = "read_only_hil_context",
+         .members = read_differs(0, 7, 0, 5),
+         .read_only_directory = true,
+         .out = NEW_DRIVE + CORRUPTION + cannot_write("bad.bin"),
+         .error_at = "host_install/install_hil_context.cpp",
+         .records = failed_run_records(
+             3, std::string("installing HIL context...HIL install fail\n") + CORRUPTION_TRAIL)},
     });
 }
 

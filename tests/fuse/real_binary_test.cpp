@@ -5,10 +5,14 @@
 // why.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <thread>
+#include <vector>
 
 #include "e2e_harness.h"
 #include "model/verdict.h"
@@ -50,10 +54,11 @@ class RealBinary : public ::testing::Test {
     void mount(const std::string& scenario) {
         std::string error;
         ASSERT_TRUE(e2e::create_drive(station_, scenario, &error)) << error;
-        serve();
+        serve_drive();
     }
 
-    void serve() {
+    // Serves the station's drive file as it stands.
+    void serve_drive() {
         mount_ = real_binary::start_mount(SIMDRIVE_PROGRAM, mount_dir_, {e2e::drive_file(station_)},
                                           station_.dir + "/mount.log");
         ASSERT_GT(mount_.pid, 0) << read_file(station_.dir + "/mount.log");
@@ -132,7 +137,7 @@ TEST_F(RealBinary, ASecondRunOnTheServedDriveIsRefusedWhileTheFirstRuns) {
     ASSERT_TRUE(e2e::create_drive(station_, "{\"build\": " + std::to_string(station_.build) + "}", &error))
         << error;
     ASSERT_EQ(e2e::run(station_, {"1"}).exit_code, 0) << "the drive's first production";
-    serve();
+    serve_drive();
 
     const e2e::Launch first = launch("first", station_.dir + "/console");
     ASSERT_TRUE(e2e::make_named_pipe(first.stdin_path));
@@ -163,6 +168,109 @@ TEST_F(RealBinary, ASecondRunOnTheServedDriveIsRefusedWhileTheFirstRuns) {
     EXPECT_EQ(drive->violation_count, 0u) << e2e::violations_text(*drive);
     EXPECT_EQ(drive->boot_verdict, sim::WOULD_BOOT);
     EXPECT_EQ(drive->counters.power_ons, 2u) << "the production and the rework alone";
+
+// The files a running process has open, by descriptor, as /proc names them.
+std::map<int, std::string> open_files(int pid) {
+    std::map<int, std::string> files;
+    std::error_code error;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        const fs::path target = fs::read_symlink(entry.path(), error);
+        if (!error) {
+            files[std::stoi(entry.path().filename().string())] = target.string();
+        }
+    }
+    return files;
+}
+
+struct Watched {
+    int code = -1;                     // -1: killed at the deadline
+    int drive = -1;                    // the drive's descriptor, -1: never seen open
+    std::map<int, std::string> files;  // what the descriptors named then
+};
+
+// Runs the program to its end, looking at its descriptors until the drive
+// first shows among them.
+Watched run_watching(const e2e::Launch& launch, const std::string& drive_path) {
+    Watched watched;
+    const int pid = e2e::start_process(launch);
+    if (pid <= 0) {
+        return watched;
+    }
+    bool ended = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(RUN_DEADLINE_S);
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
+        if (watched.drive < 0) {
+            watched.files = open_files(pid);
+            for (const auto& [descriptor, target] : watched.files) {
+                if (target == drive_path) {
+                    watched.drive = descriptor;
+                }
+            }
+        }
+        watched.code = e2e::wait_process(pid, 0, &ended);
+        if (!ended) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (!ended) {
+        e2e::signal_process(pid, SIGKILL);
+        e2e::wait_process(pid, -1, &ended);
+        watched.code = -1;
+    }
+    return watched;
+}
+
+// Started with standard output (or all three standard streams) closed, the
+// tool's next open would take the closed descriptor's place: the drive would
+// receive the console text as writes, or answer the questions. The drive's
+// descriptor is looked up while the run has it open; the run must behave as
+// with the null device. The drive is produced first by prodtool-sim, in
+// virtual time, so that these runs are reworks without the scan's 80 s.
+TEST_F(RealBinary, ClosedStandardStreamsAreNeverTheDrive) {
+    std::string error;
+    ASSERT_TRUE(e2e::create_drive(station_, "{\"build\": " + std::to_string(station_.build) + "}", &error))
+        << error;
+    const e2e::RunResult produced = e2e::run(station_, {"1", "SFIRST"});
+    ASSERT_EQ(produced.exit_code, 0) << produced.out;
+    // As /proc names them: without symbolic links.
+    const std::string drive_path = (fs::canonical(mount_dir_) / "PHYSICALDRIVE1").string();
+    const std::string stderr_path = (fs::canonical(station_.dir) / "stderr.txt").string();
+    const struct {
+        const char* closed;
+        std::string stdin_path, stderr_path;
+        std::vector<std::string> streams;  // what descriptors 0 to 2 name during the run
+    } cases[] = {
+        {"standard output", "/dev/null", stderr_path, {"/dev/null", "/dev/null", stderr_path}},
+        {"standard input, output and error", "", "", {"/dev/null", "/dev/null", "/dev/null"}},
+    };
+    uint64_t resets = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.closed);
+        serve_drive();
+        const e2e::Launch launch{
+            station_.dir,
+            station_.dir + "/prodtool",
+            {"1", "SSECOND"},
+            c.stdin_path,
+            "",
+            c.stderr_path,
+            {{"PRODTOOL_DEVICE_DIR", mount_dir_}, {"PRODTOOL_STATION_LOG", station_.dir + "/station.jsonl"}}};
+        const Watched run = run_watching(launch, drive_path);
+        EXPECT_TRUE(real_binary::stop_mount(mount_));
+        EXPECT_EQ(run.code, 0);
+        ASSERT_GE(run.drive, 0) << "the run never had the drive open";
+        EXPECT_GT(run.drive, 2);
+        for (int stream = 0; stream <= 2; ++stream) {
+            EXPECT_EQ(run.files.contains(stream) ? run.files.at(stream) : "(closed)", c.streams[stream])
+                << "descriptor " << stream;
+        }
+        const std::unique_ptr<sim::Drive> drive = drive_after();
+        ASSERT_TRUE(drive);
+        EXPECT_EQ(drive->violation_count, 0u) << e2e::violations_text(*drive);
+        EXPECT_EQ(drive->counters.device_resets, ++resets);
+        EXPECT_EQ(drive->boot_verdict, sim::WOULD_BOOT);
+    }
 }
 
 }  // namespace

@@ -52,8 +52,11 @@ TEST_F(CommandLine, OptionsTakeEffectByTheirFirstCharacter) {
         {{"1", "Lx", "Tfoo"}, {1, true, true, -1, 0}},
         {{"1", "l", "t", "x"}, {1, false, false, -1, 0}},
         {{"1", "B"}, {1, false, false, 0, 0}},
-        {{"1", "B-5"}, {1, false, false, -5, 0}},
         {{"1", "B7", "B12x"}, {1, false, false, 12, 0}},
+        {{"1", "B100"}, {1, false, false, 100, 0}},
+        {{"1", "B-0", "B+4"}, {1, false, false, 4, 0}},
+        {{"4294967295"}, {4294967295u, false, false, -1, 0}},
+        {{"0004294967295"}, {4294967295u, false, false, -1, 0}},
         {{"1", "Gy"}, {1, false, false, -1, 1}},
         {{"1", "GY"}, {1, false, false, -1, 1}},
         {{"1", "G"}, {1, false, false, -1, 0}},
@@ -68,6 +71,36 @@ TEST_F(CommandLine, OptionsTakeEffectByTheirFirstCharacter) {
         EXPECT_EQ(options.timing_test, c.expected.timing_test);
         EXPECT_EQ(options.bist_count, c.expected.bist_count);
         EXPECT_EQ(options.fragmentation, c.expected.fragmentation);
+    }
+}
+
+TEST(FlashTestCount, ReadsWhatTheDriveSideTestCanRunAndRefusesTheRest) {
+    const struct {
+        const char* text;
+        bool accepted;
+        uint32_t count;
+    } cases[] = {
+        {"", true, 0},
+        {"abc", true, 0},
+        {" 7", true, 7},
+        {"12x", true, 12},
+        {"+3", true, 3},
+        {"-0", true, 0},
+        {"100", true, 100},
+        {"0000100", true, 100},
+        {"101", false, 0},
+        {"-1", false, 0},
+        {"-5", false, 0},
+        {"4294967291", false, 0},
+        {"4294967296", false, 0},
+        {"99999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        uint32_t count = 12345;
+        EXPECT_EQ(read_flash_test_count(c.text, &count), c.accepted) << c.text;
+        if (c.accepted) {
+            EXPECT_EQ(count, c.count) << c.text;
+        }
     }
 }
 
@@ -113,6 +146,16 @@ TEST_F(CommandLineDeathTest, BadArgumentsEndWithTheirMessageAndExitCodeOne) {
     const Case cases[] = {
         {{"abc"}, "ERROR: invalid argument\n"},
         {{"", "L"}, "ERROR: invalid argument\n"},
+        {{"4294967296"}, "ERROR: invalid argument\n"},
+        {{"99999999999999999999999"}, "ERROR: invalid argument\n"},
+        {{"-1"}, "ERROR: invalid argument\n"},
+        {{"+1"}, "ERROR: invalid argument\n"},
+        {{" -0"}, "ERROR: invalid argument\n"},
+        {{"1", "B-5"}, "ERROR: invalid BIST count (0 to 100)\n"},
+        {{"1", "B-1"}, "ERROR: invalid BIST count (0 to 100)\n"},
+        {{"1", "L", "B101"}, "ERROR: invalid BIST count (0 to 100)\n"},
+        {{"1", "B4294967291"}, "ERROR: invalid BIST count (0 to 100)\n"},
+        {{"1", "B99999999999999999999999"}, "ERROR: invalid BIST count (0 to 100)\n"},
         {{"1", "F" + std::string(9, 'r')}, "ERROR: invalid firmware revision\n"},
         {{"1", "S" + std::string(21, 's')}, "ERROR: invalid serial number\n"},
         {{"1", "M" + std::string(41, 'm')}, "ERROR: invalid model number\n"},
@@ -126,7 +169,8 @@ TEST_F(CommandLineDeathTest, BadArgumentsEndWithTheirMessageAndExitCodeOne) {
                 read(c.arguments, &options);
             },
             1, printed);
-        const std::regex expected(std::string(c.message) +
+        const std::string message = std::regex_replace(c.message, std::regex("[()]"), "\\$&");
+        const std::regex expected(message +
                                   "error at src/host_mass_production/command_line\\.cpp [0-9]+\n");
         EXPECT_TRUE(std::regex_match(printed, expected)) << printed;
     }

@@ -100,6 +100,43 @@ TEST_F(StationLogDeathTest, PluginWithoutFinalizeIsUnloadedAndNeverCalled) {
         this);
 }
 
+// The C library the plug-in depends on defines a `write` of its own: that one
+// is not the plug-in's entry.
+TEST_F(StationLogDeathTest, PluginWithoutWriteIsUnloadedAndNeverCalled) {
+    in_child_process(
+        [](StationLog* t) {
+            t->install_plugin(PLUGIN_WITHOUT_WRITE_PATH);
+            station_log_start(3);
+            EXPECT_EQ(station_plugin.library, nullptr);
+            EXPECT_EQ(station_plugin.write, nullptr);
+            EXPECT_EQ(put_to_log_buffer("Blank check\n"), 0);
+            station_log_write(STATUS_START, 0, 0, "x");
+            station_log_flush();
+            station_log_finish();
+            EXPECT_FALSE(fs::exists(t->records_path));
+            EXPECT_EQ(t->debug_text(), "[Host::load_dll_logger]write load fail.\n");
+        },
+        this);
+}
+
+TEST_F(StationLogDeathTest, AnEntryIsFoundOnlyInTheLibraryThatDefinesIt) {
+    in_child_process(
+        [](StationLog*) {
+            const platform::LibraryHandle without_write = platform::library_load(PLUGIN_WITHOUT_WRITE_PATH);
+            ASSERT_NE(without_write, nullptr);
+            EXPECT_NE(platform::library_symbol(without_write, "initialize"), nullptr);
+            EXPECT_NE(platform::library_symbol(without_write, "finalize"), nullptr);
+            EXPECT_EQ(platform::library_symbol(without_write, "write"), nullptr);
+            EXPECT_EQ(platform::library_symbol(without_write, "fopen"), nullptr);
+            platform::library_unload(without_write);
+            const platform::LibraryHandle complete = platform::library_load(COMPLETE_PLUGIN_PATH);
+            ASSERT_NE(complete, nullptr);
+            EXPECT_NE(platform::library_symbol(complete, "write"), nullptr);
+            platform::library_unload(complete);
+        },
+        this);
+}
+
 TEST_F(StationLogDeathTest, CompletePluginReceivesRecordsAndTheTrailAsFailRecord) {
     in_child_process(
         [](StationLog* t) {

@@ -1,9 +1,11 @@
 #include "platform/console.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -84,6 +86,21 @@ bool end_run_on_interruption() {
 const bool interruption_handled = end_run_on_interruption();
 
 }  // namespace
+
+// A descriptor closed at the start is the lowest free one, so the null device
+// opened for it lands there, in the order 0, 1, 2. Without a null device the
+// station is broken: end before anything else is opened (exit code 1).
+void console_open_standard_streams() {
+    for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
+        if (::fcntl(stream, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        const int opened = ::open("/dev/null", O_RDWR);
+        if (opened != stream) {
+            ::_exit(1);
+        }
+    }
+}
 
 uint16_t console_attribute() {
     return current_attribute;

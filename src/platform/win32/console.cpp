@@ -86,6 +86,12 @@ bool is_key_press(const INPUT_RECORD& record) {
 
 }  // namespace
 
+// Nothing to do here: a handle the tool opens (the drive's CreateFile, a dump
+// file) never takes a standard handle's place, which only SetStdHandle
+// changes, and the C runtime keeps its descriptors 0 to 2 marked open when
+// the process started without those handles, so that no later open gets one.
+void console_open_standard_streams() {}
+
 BOOL WINAPI end_interrupted_run(DWORD event) {
     if (!is_interruption(event)) {
         return FALSE;

@@ -121,15 +121,22 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
     for (const char* leftover : {"stdin.txt", "stdout.txt", "stderr.txt", "station.jsonl", "debug.log"}) {
         fs::remove(dir / leftover);
     }
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+    const fs::path run_dir = options.read_only_directory ? dir / "run" : dir;
+    fs::create_directories(run_dir);
+    for (const fs::directory_entry& entry : fs::directory_iterator(run_dir)) {
         if (is_dump_name(entry.path().filename().string())) {
             fs::remove(entry.path());
         }
     }
+    for (const auto& [name, bytes] : options.earlier_files) {
+        std::ofstream(run_dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
     std::ofstream(dir / "stdin.txt", std::ios::binary) << options.input;
 
     Launch launch;
-    launch.directory = station.dir;
+    launch.directory = run_dir.string();
+    launch.read_only_directory = options.read_only_directory;
     launch.program = (dir / options.program).string();
     launch.args = args;
     launch.stdin_path = (dir / "stdin.txt").string();
@@ -146,7 +153,7 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
     result.out = read_file(dir / "stdout.txt");
     result.err = read_file(dir / "stderr.txt");
     result.records = read_records(dir / "station.jsonl");
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(run_dir)) {
         const std::string name = entry.path().filename().string();
         if (is_dump_name(name)) {
             const std::string bytes = read_file(entry.path());

@@ -29,8 +29,9 @@ struct RunResult {
     std::string out;
     std::string err;
     std::vector<StationRecord> records;
-    std::map<std::string, std::vector<uint8_t>> dumps;  // good.bin, bad.bin, bad<N>.bin by name
-    std::unique_ptr<sim::Drive> drive;                  // the drive file afterwards, null when there is none
+    // good.bin, bad.bin, bad<N>.bin by name, where the program ran
+    std::map<std::string, std::vector<uint8_t>> dumps;
+    std::unique_ptr<sim::Drive> drive;  // the drive file afterwards, null when there is none
 };
 
 struct Station {
@@ -64,6 +65,13 @@ struct RunOptions {
     int64_t calendar_start = 1700000000;  // the virtual clock's start ($PRODTOOL_SIM_TIME)
     // The station's memory request that fails ($PRODTOOL_SIM_FAIL_ALLOCATION); 0: none.
     unsigned failing_allocation = 0;
+    // Files an earlier run left where this one runs (dump files, say), put
+    // there first, by name.
+    std::map<std::string, std::vector<uint8_t>> earlier_files = {};
+    // The program runs in a directory of its own, "run" in the station's,
+    // that it can only read (Launch::read_only_directory): no dump file can be
+    // written or removed there. The drive stays in the station's directory.
+    bool read_only_directory = false;
 };
 
 // Runs the program in the station's directory with the arguments.

@@ -1,7 +1,9 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,10 +20,22 @@ namespace {
 constexpr int EXEC_FAILED = 127;
 
 void redirect(const std::string& path, int flags, int fd) {
+    if (path.empty()) {
+        ::close(fd);
+        return;
+    }
     const int opened = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (opened < 0 || ::dup2(opened, fd) < 0) {
         ::_exit(EXEC_FAILED);
     }
+}
+
+// In the calling process (a child about to start the program): a mount
+// namespace of its own in which `dir` is a read-only bind mount of itself.
+bool make_read_only(const std::string& dir) {
+    return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           ::mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           ::mount(nullptr, dir.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 }  // namespace
@@ -35,7 +49,8 @@ int start_process(const Launch& launch) {
     argv.push_back(nullptr);
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::chdir(launch.directory.c_str()) != 0) {
+        if ((launch.read_only_directory && !make_read_only(launch.directory)) ||
+            ::chdir(launch.directory.c_str()) != 0) {
             ::_exit(EXEC_FAILED);
         }
         redirect(launch.stdin_path, O_RDONLY, 0);
@@ -79,6 +94,28 @@ bool signal_process(int pid, int signal_number) {
 
 bool make_named_pipe(const std::string& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool read_only_directories_usable(std::string* why) {
+    char dir[] = "/tmp/read_only_probe_XXXXXX";
+    if (::mkdtemp(dir) == nullptr) {
+        *why = "no temporary directory";
+        return false;
+    }
+    const std::string inside = std::string(dir) + "/x";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(make_read_only(dir) && ::mkdir(inside.c_str(), 0700) != 0 && errno == EROFS ? 0 : 1);
+    }
+    int status = 0;
+    const bool usable =
+        child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ::rmdir(inside.c_str());
+    ::rmdir(dir);
+    if (!usable) {
+        *why = "no mount namespace with a read-only bind mount can be made (it needs CAP_SYS_ADMIN)";
+    }
+    return usable;
 }
 
 int run_process(const Launch& launch) {

@@ -12,9 +12,18 @@ struct Launch {
     std::string directory;
     std::string program;
     std::vector<std::string> args;
+    // An empty path starts the program with that stream closed.
     std::string stdin_path, stdout_path, stderr_path;
     std::vector<std::pair<std::string, std::string>> env;  // set on top of the harness's own environment
+    // The program sees its directory read-only (a read-only bind mount in a
+    // mount namespace of its own): nothing can be created, written or
+    // removed there, by root neither.
+    bool read_only_directory = false;
 };
+
+// False, with the reason, when this machine cannot give a program a
+// read-only directory.
+bool read_only_directories_usable(std::string* why);
 
 // The exit code, or -1 when the program could not start or did not exit.
 int run_process(const Launch& launch);

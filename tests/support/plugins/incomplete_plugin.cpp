@@ -1,5 +1,7 @@
-// A station log plug-in without its finalize entry. The tool must unload it
-// at once and never call it; any call is recorded so a test can see it.
+// A station log plug-in that lacks one entry: finalize, or, built with
+// PLUGIN_WITHOUT_WRITE, write (a name the C library defines too). The tool
+// must unload it at once and never call it; any call is recorded so a test
+// can see it.
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,8 +25,14 @@ __attribute__((visibility("default"))) int initialize(int, int, const char*, int
     return 0;
 }
 
+#ifdef PLUGIN_WITHOUT_WRITE
+__attribute__((visibility("default"))) void finalize() {
+    record("finalize");
+}
+#else
 __attribute__((visibility("default"))) int write(int, int, int, const char*) {
     record("write");
     return 0;
 }
+#endif
 }
