@@ -5,6 +5,7 @@
 
 #include "codec/random.h"
 #include "host_main/station_log.h"
+#include "host_mass_production/rework_journal.h"
 #include "host_mass_production/run_buffers.h"
 #include "host_mass_production/serial_number.h"
 #include "host_mass_production/stages.h"
@@ -85,6 +86,7 @@ void production_run(uint32_t drive_number, bool operator_mode, bool timing_test,
     start_stage(STAGE_FIRMWARE_DOWNLOAD);
     station_log_write(STATUS_START, 0, 0, "Firmware download start");
     firmware_download(operator_mode, fragmentation);
+    discard_rework_journal();
 
     platform::disk_close(work->drive);
     work->drive = platform::INVALID_DISK_HANDLE;
