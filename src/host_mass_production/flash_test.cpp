@@ -127,6 +127,31 @@ void prepare_rework(const BankSelection& blank, uint32_t* kind, uint32_t* count,
     erase_for_rework(blank);
 }
 
+// A scanned bank's initial list is known, even when empty; a reworked
+// bank's when its stored scan list was read.
+void select_known_initial_lists(const BankSelection& blank, BankSelection& known) {
+    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
+        known[bank] = blank[bank] != 0 || work->scan_list_found[bank] != 0;
+    }
+}
+
+// From the erase of block zero until the drive is produced, its serial
+// number and runtime bad blocks are in the tool alone: an interrupted
+// rework's journal comes back first, and a rework's journal is written.
+void journal_before_block_zero_erase(uint32_t drive_number, const BankSelection& blank, bool rework,
+                                     uint32_t* kind, uint32_t* count, bool* cell_test_forced) {
+    BankSelection known = {};
+    select_known_initial_lists(blank, known);
+    bool cell_test_owed = false;
+    const bool journal_taken = take_back_rework_journal(drive_number, known, &cell_test_owed);
+    if (cell_test_owed && !*cell_test_forced) {
+        force_cell_test(kind, count, cell_test_forced, "the interrupted rework owed it");
+    }
+    if (rework || journal_taken) {
+        keep_rework_journal(*cell_test_forced);
+    }
+}
+
 void install_block_zero_tables() {
     for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
         if (is_expected_bank(bank) && erase_bad_block_list(bank) == 0) {
@@ -158,18 +183,7 @@ void flash_test(uint32_t drive_number, bool operator_mode, bool timing_test, uin
         std::printf("scanning initial bad blocks\n");
         scan_initial_bad_blocks(test_buffer, blank);
     }
-    BankSelection known = {};
-    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
-        known[bank] = blank[bank] != 0 || work->scan_list_found[bank] != 0;
-    }
-    bool cell_test_owed = false;
-    const bool journal_taken = take_back_rework_journal(drive_number, known, &cell_test_owed);
-    if (cell_test_owed && !cell_test_forced) {
-        force_cell_test(&kind, &count, &cell_test_forced, "the interrupted rework owed it");
-    }
-    if (rework || journal_taken) {
-        keep_rework_journal(cell_test_forced);
-    }
+    journal_before_block_zero_erase(drive_number, blank, rework, &kind, &count, &cell_test_forced);
     install_block_zero_tables();
 
     bool errors_seen = false;

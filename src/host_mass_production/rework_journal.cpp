@@ -1,5 +1,6 @@
 #include "host_mass_production/rework_journal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -100,7 +101,8 @@ void consider_journal(const char* name, void* context) {
     }
 }
 
-[[noreturn]] void refuse_journals(const std::vector<std::string>& matches) {
+[[noreturn]] void refuse_journals(std::vector<std::string> matches) {
+    std::sort(matches.begin(), matches.end());
     for (const std::string& path : matches) {
         std::printf("rework journal %s matches this drive\n", path.c_str());
     }
@@ -170,12 +172,13 @@ void keep_rework_journal(bool cell_test_owed) {
     std::memcpy(kept.initial_bb_list, work->initial_bb_list, sizeof kept.initial_bb_list);
     std::memcpy(kept.runtime_bb_list, work->runtime_bb_list, sizeof kept.runtime_bb_list);
     const std::string text = format_rework_journal(kept);
+    const std::string directory = journal_directory();
     kept_path = journal_path(rework_journal_name(kept));
-    if (!platform::make_directory(journal_directory().c_str()) ||
+    if (!platform::make_directory(directory.c_str()) ||
         !platform::replace_file_durably(kept_path.c_str(), reinterpret_cast<const uint8_t*>(text.data()),
                                         text.size())) {
         set_error_colour();
-        std::printf("ERROR: cannot write the rework journal %s\n", kept_path.c_str());
+        std::printf("ERROR: cannot write a rework journal in %s\n", directory.c_str());
         restore_colour();
         put_to_log_buffer("Cannot write rework journal\n");
         station_log_flush();
