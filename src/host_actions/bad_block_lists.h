@@ -18,11 +18,19 @@ uint32_t erase_bad_block_list(uint32_t bank);
 // ends the run too, even for a block already listed.
 void add_runtime_bad_block(uint32_t bank, uint8_t chip_mask, uint8_t bb_type, uint16_t block);
 
+enum FoundScanLists : uint32_t {
+    STORED_SCAN_LIST_UNREADABLE = 0,
+    STORED_LISTS_READ = 1,
+    STORED_RUNTIME_LIST_UNREADABLE = 2,
+};
+
 // Loads, for every expected bank, the stored scan list (unless the bank's
 // initial list is known already) and merges the stored runtime list and the
-// drive's bad-block records into the runtime list. 0 when a stored scan list
-// could not be read, else 1; verbose names each bank whose scan list was
-// found or unreadable.
+// drive's bad-block records into the runtime list. STORED_SCAN_LIST_UNREADABLE
+// when a stored scan list could not be read; else
+// STORED_RUNTIME_LIST_UNREADABLE when a stored runtime list could not (its
+// entries are lost with it); else STORED_LISTS_READ. Verbose names each bank
+// whose scan list was found or a stored list unreadable.
 uint32_t find_scan_lists(bool verbose);
 
 void print_initial_bad_blocks(std::FILE* stream);

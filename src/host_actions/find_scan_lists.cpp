@@ -16,10 +16,10 @@ namespace {
 
 alignas(SECTOR_BYTES) uint8_t page_buffer[BANK_PAGE_BYTES];
 
-void report_corrupted_scan_list(uint32_t bank, bool verbose) {
+void report_corrupted_list(const char* what, uint32_t bank, bool verbose) {
     set_error_colour();
     if (verbose) {
-        std::printf("ERROR: scan list corrupted (or unknown type of data found) on ");
+        std::printf("ERROR: %s corrupted (or unknown type of data found) on ", what);
         std::printf(BANK_AFTER_MESSAGE_LINE, BANK_NAME_ARGS(bank));
     }
     restore_colour();
@@ -46,22 +46,28 @@ bool load_scan_list(uint32_t bank, bool verbose) {
         default:
             return true;
     }
-    report_corrupted_scan_list(bank, verbose);
+    report_corrupted_list("scan list", bank, verbose);
     return false;
 }
 
 // The entries a stored list holds; a count beyond the page's room stands
-// for the entries the page has.
-void merge_stored_runtime_list(uint32_t bank) {
-    if (read_block_zero_page(bank, RUNTIME_LIST_PAGE, BANK_PAGE_BYTES, page_buffer) != BLOCK_ZERO_READ ||
-        !runtime_bb_has_magic(page_buffer)) {
-        return;
+// for the entries the page has. False when the page reads uncorrectable: the
+// bank's grown bad blocks are lost with it.
+bool merge_stored_runtime_list(uint32_t bank, bool verbose) {
+    const BlockZeroRead read = read_block_zero_page(bank, RUNTIME_LIST_PAGE, BANK_PAGE_BYTES, page_buffer);
+    if (read == BLOCK_ZERO_READ_ERROR) {
+        report_corrupted_list("runtime bad block list", bank, verbose);
+        return false;
+    }
+    if (read != BLOCK_ZERO_READ || !runtime_bb_has_magic(page_buffer)) {
+        return true;
     }
     const uint32_t count = runtime_bb_count(page_buffer);
     for (uint32_t i = 0; i < count; ++i) {
         const RuntimeBbEntry entry = runtime_bb_entry(page_buffer, i);
         add_runtime_bad_block(bank, entry.chip_mask, entry.bb_type, entry.block);
     }
+    return true;
 }
 
 void add_record_block(uint32_t bank, const RuntimeBbEntry& entry, uint32_t block) {
@@ -100,16 +106,22 @@ void merge_bad_block_records(uint32_t bank) {
 }  // namespace
 
 uint32_t find_scan_lists(bool verbose) {
-    uint32_t result = 1;
+    bool scan_lists_read = true;
+    bool runtime_lists_read = true;
     for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
         if (!is_expected_bank(bank)) {
             continue;
         }
         if (work->scan_list_found[bank] == 0 && !load_scan_list(bank, verbose)) {
-            result = 0;
+            scan_lists_read = false;
         }
-        merge_stored_runtime_list(bank);
+        if (!merge_stored_runtime_list(bank, verbose)) {
+            runtime_lists_read = false;
+        }
         merge_bad_block_records(bank);
     }
-    return result;
+    if (!scan_lists_read) {
+        return STORED_SCAN_LIST_UNREADABLE;
+    }
+    return runtime_lists_read ? STORED_LISTS_READ : STORED_RUNTIME_LIST_UNREADABLE;
 }

@@ -20,6 +20,7 @@
 #include "host_main/fatal_error.h"
 #include "host_main/station_log.h"
 #include "host_mass_production/drive_side_test.h"
+#include "host_mass_production/rework_journal.h"
 #include "host_mass_production/run_buffers.h"
 #include "host_mass_production/stages.h"
 #include "host_mass_production/work_block.h"
@@ -96,20 +97,59 @@ void blank_check(BankSelection& blank) {
     put_to_log_buffer("Blank check\n");
 }
 
+// The drive-side cell test finds the bad blocks that lists the tool could
+// not read would have named.
+void force_cell_test(uint32_t* kind, uint32_t* count, bool* forced, const char* reason) {
+    *kind = FLASH_TEST_NAND;
+    *count = FORCED_CELL_TEST_COUNT;
+    *forced = true;
+    std::printf("NAND Flash cell test will be performed, because %s.\n", reason);
+}
+
 // A drive produced before: its tables come back from block zero and its
-// used banks are erased. An unreadable stored scan list forces the cell test.
-void prepare_rework(const BankSelection& blank, uint32_t* kind, uint32_t* count) {
+// used banks are erased. An unreadable stored list forces the cell test.
+void prepare_rework(const BankSelection& blank, uint32_t* kind, uint32_t* count, bool* forced) {
     print_in_error_colour("WARNING: The NAND Flash is not clean (being reworked) !!!\n");
     put_to_log_buffer("The NAND Flash is not clean (being reworked)\n\n");
     for (uint8_t* list : work->runtime_bb_list) {
         clear_runtime_bb_list(list);
     }
-    if (find_scan_lists(true) == 0) {
-        *kind = FLASH_TEST_NAND;
-        *count = FORCED_CELL_TEST_COUNT;
-        std::printf("NAND Flash cell test will be performed, because scan lists were corrupted.\n");
+    switch (find_scan_lists(true)) {
+        case STORED_SCAN_LIST_UNREADABLE:
+            force_cell_test(kind, count, forced, "scan lists were corrupted");
+            break;
+        case STORED_RUNTIME_LIST_UNREADABLE:
+            force_cell_test(kind, count, forced, "runtime bad block lists were corrupted");
+            break;
+        default:
+            break;
     }
     erase_for_rework(blank);
+}
+
+// A scanned bank's initial list is known, even when empty; a reworked
+// bank's when its stored scan list was read.
+void select_known_initial_lists(const BankSelection& blank, BankSelection& known) {
+    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
+        known[bank] = blank[bank] != 0 || work->scan_list_found[bank] != 0;
+    }
+}
+
+// From the erase of block zero until the drive is produced, its serial
+// number and runtime bad blocks are in the tool alone: an interrupted
+// rework's journal comes back first, and a rework's journal is written.
+void journal_before_block_zero_erase(uint32_t drive_number, const BankSelection& blank, bool rework,
+                                     uint32_t* kind, uint32_t* count, bool* cell_test_forced) {
+    BankSelection known = {};
+    select_known_initial_lists(blank, known);
+    bool cell_test_owed = false;
+    const bool journal_taken = take_back_rework_journal(drive_number, known, &cell_test_owed);
+    if (cell_test_owed && !*cell_test_forced) {
+        force_cell_test(kind, count, cell_test_forced, "the interrupted rework owed it");
+    }
+    if (rework || journal_taken) {
+        keep_rework_journal(*cell_test_forced);
+    }
 }
 
 void install_block_zero_tables() {
@@ -134,13 +174,16 @@ void flash_test(uint32_t drive_number, bool operator_mode, bool timing_test, uin
     BankSelection blank = {};
     blank_count = 0;
     blank_check(blank);
-    if (blank_count != BUILD_NUM_BANKS) {
-        prepare_rework(blank, &kind, &count);
+    bool cell_test_forced = false;
+    const bool rework = blank_count != BUILD_NUM_BANKS;
+    if (rework) {
+        prepare_rework(blank, &kind, &count, &cell_test_forced);
     }
     if (blank_count != 0) {
         std::printf("scanning initial bad blocks\n");
         scan_initial_bad_blocks(test_buffer, blank);
     }
+    journal_before_block_zero_erase(drive_number, blank, rework, &kind, &count, &cell_test_forced);
     install_block_zero_tables();
 
     bool errors_seen = false;

@@ -7,6 +7,7 @@
 #include "host_main/fatal_error.h"
 #include "host_main/station_log.h"
 #include "host_mass_production/command_line.h"
+#include "host_mass_production/rework_journal.h"
 #include "host_mass_production/run_buffers.h"
 #include "host_mass_production/serial_number.h"
 #include "host_mass_production/stages.h"
@@ -93,6 +94,7 @@ void production_run(uint32_t drive_number, bool operator_mode, bool timing_test,
     start_stage(STAGE_FIRMWARE_DOWNLOAD);
     station_log_write(STATUS_START, 0, 0, "Firmware download start");
     firmware_download(operator_mode, fragmentation);
+    discard_rework_journal();
 
     platform::disk_close(work->drive);
     work->drive = platform::INVALID_DISK_HANDLE;

@@ -30,15 +30,20 @@ void make_up_serial_number() {
 
 }  // namespace
 
+SerialOrigin serial_origin = SerialOrigin::command_line;
+
 void settle_serial_number() {
+    serial_origin = SerialOrigin::command_line;
     if (serial_number[0] != '\0') {
         return;
     }
     const uint8_t* stored = work->stamp_copy + STAMP_SERIAL_OFFSET;
     if (read_stamp(work->stamp_copy) && is_usable_stored_serial(stored)) {
         std::memcpy(serial_number, stored, SERIAL_NUMBER_CHARS);
+        serial_origin = SerialOrigin::stamp;
     } else {
         make_up_serial_number();
+        serial_origin = SerialOrigin::made_up;
     }
     serial_number[SERIAL_NUMBER_CHARS] = '\0';
     std::printf("serial number = %s\n", serial_number);

@@ -4,6 +4,11 @@
 
 #include <cstdint>
 
+enum class SerialOrigin { command_line, stamp, made_up };
+
+// Where this run's serial number came from, once settled.
+extern SerialOrigin serial_origin;
+
 // Keeps a serial number given on the command line; otherwise takes the one
 // stored in the drive's stamp, or makes one up.
 void settle_serial_number();

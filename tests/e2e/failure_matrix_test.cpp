@@ -52,12 +52,16 @@
 // held), a disk that is not a drive in factory mode (drive_size_test.cpp,
 // files and a loop device through the real prodtool: the simulated drive
 // always presents the factory-mode disk), a run interrupted by a
-// signal (interruption_test.cpp), and a stored scan list that does not read,
-// which forces the cell test (flash_test_drive_side_test.cpp, two runs on
-// one drive).
+// signal (interruption_test.cpp), a stored scan list or runtime list that
+// does not read, which forces the cell test (flash_test_drive_side_test.cpp,
+// two runs on one drive), and the rework journal of a drive without initial
+// bad blocks refused (rework_journal_test.cpp, an interrupted rework first).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
@@ -89,11 +93,14 @@ const std::string PASSED = SERIAL_LINE + first_stages_passed();
 const std::string NEW_DRIVE = PASSED + new_drive_flash_test();
 // The serial a run made up, as the stamp it wrote holds it.
 const std::string MADE_UP_SERIAL = "{serial}";
+// The station's directory of rework journals.
+const std::string JOURNALS = "{journals}";
 constexpr uint32_t TABLES_BYTES = 32 * 8192;
 constexpr uint32_t STORED_BANK = 2;
 
 // drive_in_use: the test process holds the drive file as another run would.
-enum class Station { drive, no_drive, damaged_program, drive_in_use };
+// journal_blocked: a file stands where the rework journals' directory goes.
+enum class Station { drive, no_drive, damaged_program, drive_in_use, journal_blocked };
 
 // A page that an earlier production left in block zero of bank 2, in the
 // normal-ECC configuration: page 3 holds a runtime list (packed entries), any
@@ -118,6 +125,7 @@ struct Row {
     // Dump files an earlier run left where this one runs.
     std::map<std::string, std::vector<uint8_t>> earlier_dumps = {};
     bool read_only_directory = false;  // the run's directory cannot be written, by root neither
+    uint32_t journals = 0;  // copies of the stored drive's rework journal at the station
 
     int exit_code = 1;
     std::string out = "";            // the whole stdout but the "error at" line
@@ -163,6 +171,34 @@ std::vector<uint8_t> stored_page(const StoredPage& table) {
     return page;
 }
 
+// The journal of the drive a row stores: bank 2's initial list and a
+// runtime entry (block 600, low chip, EB), every other bank empty.
+std::string stored_drive_journal(const StoredPage& stored) {
+    std::string text = "prodtool rework journal 1\nserial " + std::string(40, '0') + "\ncell-test 0\n";
+    for (const uint32_t bank : {0, 1, 2, 3, 8, 9, 10, 11}) {
+        const bool stored_bank = bank == STORED_BANK;
+        text += "bank " + std::to_string(bank) + " initial " +
+                std::to_string(stored_bank ? stored.entries.size() : 0);
+        for (size_t i = 0; stored_bank && i < stored.entries.size(); ++i) {
+            char entry[8];
+            std::snprintf(entry, sizeof entry, " %04x", stored.entries[i]);
+            text += entry;
+        }
+        text += "\nbank " + std::to_string(bank) + (stored_bank ? " runtime 1 04010258\n" : " runtime 0\n");
+    }
+    return text + "end\n";
+}
+
+void place_journals(const e2e::Station& station, const Row& row) {
+    if (row.journals != 0) {
+        std::filesystem::create_directory(station.dir + "/rework-journal");
+    }
+    for (uint32_t i = 0; i < row.journals; ++i) {
+        std::ofstream(station.dir + "/rework-journal/drive-" + std::to_string(i) + ".journal")
+            << stored_drive_journal(row.stored);
+    }
+}
+
 e2e::Station prepare_station(const Row& row) {
     const e2e::Station station = e2e::make_station(BUILD, std::string("failure_matrix_") + row.id);
     if (row.station == Station::no_drive) {
@@ -186,6 +222,10 @@ e2e::Station prepare_station(const Row& row) {
     if (row.station == Station::drive_in_use) {
         EXPECT_TRUE(sim_link::claim_drive_file(e2e::drive_file(station)));
     }
+    if (row.station == Station::journal_blocked) {
+        std::ofstream(station.dir + "/rework-journal") << "not a directory\n";
+    }
+    place_journals(station, row);
     return station;
 }
 
@@ -220,6 +260,9 @@ void expect_row(const Row& row) {
         row.out + (row.error_at != nullptr ? "error at src/" + std::string(row.error_at) + " N\n" : "");
     if (const size_t serial = expected.find(MADE_UP_SERIAL); serial != std::string::npos && result.drive) {
         expected.replace(serial, MADE_UP_SERIAL.size(), stamp_serial(*result.drive));
+    }
+    for (size_t at = expected.find(JOURNALS); at != std::string::npos; at = expected.find(JOURNALS, at)) {
+        expected.replace(at, JOURNALS.size(), station.dir + "/rework-journal");
     }
     expect_same_text(without_line_numbers(result.out), expected);
     if (row.err.empty()) {
@@ -764,6 +807,39 @@ TEST(FailureMatrix, BadBlockLists) {
          .error_at = at,
          .err = "complete, total errors = 1\t\t\t\r",
          .records = failed_run_records(2, "Bad block 4000 of unknown type 9 in Bank 1=B0\t\n")},
+    });
+}
+
+// A drive whose bank 2 was produced before, and the station's journal of it.
+TEST(FailureMatrix, ReworkJournal) {
+    const char* at = "host_mass_production/rework_journal.cpp";
+    const std::string reworked = PASSED + reworked_bank_2(true);
+    const std::string journal_finish = "\nfirmware installation complete\n" + JUMPER_MESSAGE;
+    expect_rows({
+        {.failure = "the journal of the drive is taken back (a run that goes on)",
+         .id = "journal_taken_back",
+         .stored = {0, {500}},
+         .journals = 1,
+         .exit_code = 0,
+         .out = reworked + "rework journal found: runtime bad blocks taken back\n" + journal_finish,
+         .records = complete_run_records()},
+        {.failure = "more than one journal matches the drive",
+         .id = "journal_ambiguous",
+         .stored = {0, {500}},
+         .journals = 2,
+         .out = reworked + "rework journal " + JOURNALS + "/drive-0.journal matches this drive\n" +
+                "rework journal " + JOURNALS + "/drive-1.journal matches this drive\n" +
+                "ERROR: cannot tell which rework journal belongs to this drive\n",
+         .error_at = at,
+         .records = failed_run_records(2, "Rework journal ambiguous\n")},
+        {.failure = "the journal cannot be written",
+         .id = "journal_not_written",
+         .station = Station::journal_blocked,
+         .stored = {0, {500}},
+         .out = reworked + "WARNING: rework journals in " + JOURNALS + " cannot be read\n" +
+                "ERROR: cannot write a rework journal in " + JOURNALS + "\n",
+         .error_at = at,
+         .records = failed_run_records(2, "Cannot write rework journal\n")},
     });
 }
 

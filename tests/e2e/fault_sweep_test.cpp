@@ -4,10 +4,18 @@
 // exactly one fail record, the plug-in finalized once and the console back
 // in its colour; never in a hang or a crash.
 //
+// The rework sweep does the same to the rework of a produced drive back from
+// the field, then runs again without the fault: that second run must end in a
+// drive that would boot with its serial number and every grown bad block
+// kept, or in a clean fatal end. It covers every N from the erase of block
+// zero to the end of the flash test, for a rework that installs the runtime
+// lists itself and for one that runs the drive-side NAND test.
+//
 // CI runs a seeded sample; tools/fault-sweep runs every N of the first
-// transfers and a seeded sample of the rest, or replays one N.
-// $FAULT_SWEEP_SEED: the sample's seed; $FAULT_SWEEP_ALL: the whole sweep;
-// $FAULT_SWEEP_TRANSFER (with $FAULT_SWEEP_LASTING 0 or 1): that one run.
+// transfers (of a rework: of the window) and a seeded sample of the rest, or
+// replays one N. $FAULT_SWEEP_SEED: the sample's seed; $FAULT_SWEEP_ALL: the
+// whole sweep; $FAULT_SWEEP_TRANSFER (with $FAULT_SWEEP_LASTING 0 or 1): that
+// one run.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,6 +26,7 @@
 
 #include "e2e_harness.h"
 #include "model/verdict.h"
+#include "rework_checks.h"
 
 namespace {
 
@@ -53,12 +62,16 @@ std::string fault_scenario(uint32_t build, uint64_t transfer, bool lasting) {
            ", \"times\": " + (lasting ? "0" : "1") + "}]}";
 }
 
+e2e::RunResult run_on_terminal(const e2e::Station& station, const std::vector<std::string>& args = {"1"}) {
+    e2e::RunOptions options;
+    options.program = "on_terminal";
+    return e2e::run(station, args, options);
+}
+
 e2e::RunResult run_on_terminal(const e2e::Station& station, const std::string& scenario) {
     std::string error;
     EXPECT_TRUE(e2e::create_drive(station, scenario, &error)) << error;
-    e2e::RunOptions options;
-    options.program = "on_terminal";
-    return e2e::run(station, {"1"}, options);
+    return run_on_terminal(station);
 }
 
 // The colour escapes balance, and the last leaves the console as it was.
@@ -170,6 +183,179 @@ TEST(FaultSweep, EveryFailedTransferEndsInABootingDriveOrACleanFatalEnd) {
             run_on_terminal(station, fault_scenario(build, sweep.transfer, sweep.lasting));
         const std::string verdict = judge(run);
         EXPECT_EQ(verdict, "") << replay << "\n" << run.out << run.err;
+    }
+}
+
+// --- Reworks -----------------------------------------------------------------
+
+constexpr uint32_t REWORK_SAMPLE_RUNS = 2;       // N's per rework kind in CI, each once and lasting
+constexpr uint32_t REWORK_SAMPLED_OUTSIDE = 50;  // the whole sweep's N's outside the window, per kind
+constexpr uint64_t REWORK_WINDOW_MARGIN = 40;    // transfers before the first erase of block zero
+constexpr uint32_t GROWN_BAD_BLOCKS = 4;
+constexpr int FAIL_STAGE_DOWNLOAD = 3;
+
+struct ReworkKind {
+    const char* name;
+    std::vector<std::string> args;
+    uint64_t window_guess;  // transfers from the erase of block zero to the end of the flash test, about
+};
+
+const ReworkKind REWORK_KINDS[] = {
+    {"rework", {"1"}, 300},
+    {"rework with the drive-side NAND test", {"1", "L", "B1"}, 1500},
+};
+
+struct ReworkStation {
+    e2e::Station station;
+    std::string aged_file;  // the drive back from the field
+    e2e_rework::AgedDrive aged;
+};
+
+// The aged drive again, with `fault` added when given.
+void restore_aged_drive(const ReworkStation& rework, const sim::Fault* fault) {
+    std::string error;
+    std::unique_ptr<sim::Drive> drive = sim::load_drive(rework.aged_file, &error);
+    ASSERT_TRUE(drive) << error;
+    if (fault != nullptr) {
+        drive->faults.push_back(*fault);
+    }
+    ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(rework.station), &error)) << error;
+}
+
+void remove_added_faults(const ReworkStation& rework) {
+    std::string error;
+    std::unique_ptr<sim::Drive> drive = sim::load_drive(e2e::drive_file(rework.station), &error);
+    ASSERT_TRUE(drive) << error;
+    std::erase_if(drive->faults,
+                  [](const sim::Fault& fault) { return !e2e_rework::is_grown_bad_block(fault); });
+    ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(rework.station), &error)) << error;
+}
+
+// The transfer that erases the first bank's block zero, less a margin: the
+// run is made to end there by an erase failure of that block.
+uint64_t first_erase_of_block_zero(const ReworkStation& rework, const ReworkKind& kind) {
+    const sim::Fault erase_fails = {
+        .kind = sim::FaultKind::erase_fail, .bank = 0, .chip = 0, .block = 0, .times = 1};
+    restore_aged_drive(rework, &erase_fails);
+    const e2e::RunResult run = run_on_terminal(rework.station, kind.args);
+    EXPECT_EQ(run.exit_code, 1) << run.out;
+    const uint64_t transfers = run.drive ? run.drive->last_run.transfers : 0;
+    return transfers > REWORK_WINDOW_MARGIN ? transfers - REWORK_WINDOW_MARGIN : 1;
+}
+
+bool failed_in_download(const e2e::RunResult& run) {
+    for (const e2e::StationRecord& record : run.records) {
+        if (record.call == "write" && record.status == 4) {
+            return record.stage == FAIL_STAGE_DOWNLOAD;
+        }
+    }
+    return run.exit_code == 0;
+}
+
+// Empty when the interrupted run and the run after it ended as they may.
+// `past_window` tells whether the interrupted run got past the flash test.
+std::string judge_rework(const ReworkStation& rework, const ReworkKind& kind, const SweepRun& sweep,
+                         bool* past_window) {
+    const sim::Fault transfer_fails = {.kind = sim::FaultKind::link_transfer_fail,
+                                       .times = sweep.lasting ? 0u : 1u,
+                                       .value = static_cast<uint32_t>(sweep.transfer)};
+    restore_aged_drive(rework, &transfer_fails);
+    const e2e::RunResult interrupted = run_on_terminal(rework.station, kind.args);
+    *past_window = failed_in_download(interrupted);
+    std::string verdict = judge(interrupted);
+    if (!verdict.empty()) {
+        return "interrupted run: " + verdict + "\n" + interrupted.out;
+    }
+    remove_added_faults(rework);
+    const e2e::RunResult again = run_on_terminal(rework.station, kind.args);
+    verdict = judge(again);
+    if (verdict.empty() && again.exit_code == 0 && again.drive) {
+        verdict = e2e_rework::what_was_lost(*again.drive, rework.aged);
+    }
+    return verdict.empty() ? "" : "run after it: " + verdict + "\n" + again.out;
+}
+
+// The N's of one rework kind: every one from the window's start until the
+// lasting failure reaches the download, and a sample outside (the whole
+// sweep); or REWORK_SAMPLE_RUNS drawn over the guessed window.
+void sweep_rework_kind(const ReworkStation& rework, const ReworkKind& kind, uint64_t seed) {
+    restore_aged_drive(rework, nullptr);
+    const e2e::RunResult clean = run_on_terminal(rework.station, kind.args);
+    ASSERT_EQ(clean.exit_code, 0) << clean.out;
+    ASSERT_EQ(e2e_rework::what_was_lost(*clean.drive, rework.aged), "");
+    const uint64_t transfers = clean.drive->last_run.transfers;
+    const uint64_t start = first_erase_of_block_zero(rework, kind);
+    const bool whole = environment_number("FAULT_SWEEP_ALL", 0) != 0;
+    std::vector<uint64_t> chosen;
+    std::mt19937_64 draw(seed);
+    if (const uint64_t only = environment_number("FAULT_SWEEP_TRANSFER", 0)) {
+        chosen.push_back(only);
+    } else if (!whole) {
+        std::uniform_int_distribution<uint64_t> in_window(start, start + kind.window_guess);
+        for (uint32_t i = 0; i < REWORK_SAMPLE_RUNS; ++i) {
+            chosen.push_back(in_window(draw));
+        }
+    }
+    uint64_t window_end = transfers;
+    for (uint64_t n = whole ? start : 0; whole && n < window_end; ++n) {
+        for (const bool lasting : {false, true}) {
+            bool past_window = false;
+            const std::string verdict = judge_rework(rework, kind, {n, lasting}, &past_window);
+            EXPECT_EQ(verdict, "") << kind.name << ", transfer " << n << (lasting ? ", lasting" : ", once");
+            if (lasting && past_window) {
+                window_end = n;
+            }
+        }
+        std::fprintf(stderr, "fault sweep: %s, transfer %llu\n", kind.name,
+                     static_cast<unsigned long long>(n));
+    }
+    if (whole) {
+        std::fprintf(stderr, "fault sweep: %s, window %llu to %llu of %llu transfers\n", kind.name,
+                     static_cast<unsigned long long>(start), static_cast<unsigned long long>(window_end),
+                     static_cast<unsigned long long>(transfers));
+        std::uniform_int_distribution<uint64_t> outside(1, transfers - (window_end - start));
+        chosen.clear();
+        for (uint32_t i = 0; i < REWORK_SAMPLED_OUTSIDE; ++i) {
+            const uint64_t n = outside(draw);
+            chosen.push_back(n < start ? n : n + (window_end - start));
+        }
+    }
+    for (const uint64_t n : chosen) {
+        for (const bool lasting : {false, true}) {
+            if (environment_number("FAULT_SWEEP_TRANSFER", 0) != 0 &&
+                lasting != (environment_number("FAULT_SWEEP_LASTING", 0) != 0)) {
+                continue;
+            }
+            std::fprintf(stderr, "fault sweep: seed %llu, %s, transfer %llu%s\n",
+                         static_cast<unsigned long long>(seed), kind.name, static_cast<unsigned long long>(n),
+                         lasting ? ", lasting" : ", once");
+            bool past_window = false;
+            const std::string verdict = judge_rework(rework, kind, {n, lasting}, &past_window);
+            EXPECT_EQ(verdict, "") << kind.name << ", transfer " << n << (lasting ? ", lasting" : ", once");
+        }
+    }
+}
+
+TEST(FaultSweep, EveryFailedTransferOfAReworkLosesNothing) {
+    if (!fs::exists("/usr/bin/script") && !fs::exists("/bin/script")) {
+        GTEST_SKIP() << "no script(1) to give the runs a terminal";
+    }
+    const uint32_t build = e2e::built_builds().front();
+    // The whole sweep has a station of its own, apart from the sample's.
+    const bool whole = environment_number("FAULT_SWEEP_ALL", 0) != 0;
+    ReworkStation rework = {
+        e2e::make_station(build, whole ? "fault_sweep_rework_all" : "fault_sweep_rework"), "", {}};
+    write_terminal_runner(rework.station);
+    std::string error;
+    ASSERT_TRUE(e2e_rework::produce_and_age(rework.station,
+                                            e2e_rework::drive_with_factory_bad_blocks(build, 21),
+                                            GROWN_BAD_BLOCKS, &rework.aged, &error))
+        << error;
+    rework.aged_file = rework.station.dir + "/aged_drive";
+    fs::copy_file(e2e::drive_file(rework.station), rework.aged_file);
+    const uint64_t seed = environment_number("FAULT_SWEEP_SEED", 1);
+    for (const ReworkKind& kind : REWORK_KINDS) {
+        sweep_rework_kind(rework, kind, seed);
     }
 }
 

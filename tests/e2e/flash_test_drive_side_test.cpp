@@ -169,4 +169,34 @@ TEST(FlashTestDriveSide, UnreadableStoredScanListForcesTheCellTest) {
     EXPECT_EQ(records_of(timing), records_until_start_of(2));
 }
 
+// A stored runtime list that reads uncorrectable takes the bank's grown bad
+// blocks with it: the cell test finds them again.
+TEST(FlashTestDriveSide, UnreadableStoredRuntimeListForcesTheCellTest) {
+    const e2e::Station station = e2e::make_station(BUILD, "forced_cell_test_runtime_list");
+    std::string error;
+    ASSERT_TRUE(e2e::create_drive(station, scenario(BUILD), &error)) << error;
+    ASSERT_EQ(e2e::run(station, {"1"}).exit_code, 0);
+    std::unique_ptr<sim::Drive> drive = sim::load_drive(e2e::drive_file(station), &error);
+    ASSERT_TRUE(drive) << error;
+    drive->faults.push_back({.kind = sim::FaultKind::read_uncorrectable, .bank = 9, .block = 0, .page = 3});
+    ASSERT_TRUE(sim::save_drive(*drive, e2e::drive_file(station), &error)) << error;
+
+    const e2e::RunResult result = e2e::run(station, {"1"});
+    expect_no_violation(result);
+    EXPECT_EQ(result.exit_code, 0) << result.out;
+    EXPECT_NE(result.out.find("scan list found on bank 9=B2\t\n"
+                              "ERROR: runtime bad block list corrupted (or unknown type of data found) on "
+                              "bank 9=B2\t\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("scan list found on bank 11=D2\t\n"
+                              "NAND Flash cell test will be performed, because runtime bad block lists were "
+                              "corrupted.\nerasing NAND Flash for rework...1\r"),
+              std::string::npos);
+    EXPECT_NE(result.out.find("NAND Flash test\nwait..\r\n"), std::string::npos);
+    EXPECT_NE(result.err.find("complete, total errors = 0"), std::string::npos) << result.err;
+    EXPECT_EQ(result.drive->program.runs, 1u);
+    EXPECT_EQ(records_of(result), complete_run_records());
+}
+
 }  // namespace

@@ -145,6 +145,7 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
     launch.env = {{"PRODTOOL_DEVICE_DIR", station.dir},
                   {"PRODTOOL_STATION_LOG", (dir / "station.jsonl").string()},
                   {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
+                  {"PRODTOOL_REWORK_JOURNAL_DIR", (dir / "rework-journal").string()},
                   {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)},
                   {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)}};
 
