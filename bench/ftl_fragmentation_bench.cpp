@@ -25,8 +25,8 @@
 #include "host_install/system_area_layout.h"
 #include "host_main/command_channel.h"
 #include "host_main/factory_commands.h"
-#include "host_mass_production/run_buffers.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/run_buffers.h"
+#include "run_state/work_block.h"
 #include "platform/memory.h"
 
 namespace {

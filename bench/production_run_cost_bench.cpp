@@ -23,7 +23,7 @@
 
 #include "host_main/station_log.h"
 #include "host_mass_production/production_run.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "model/drive.h"
 #include "model/field_use.h"
 #include "model/run_cost.h"

@@ -9,8 +9,8 @@
 
 #include "host_actions/bad_block_lists.h"
 #include "host_actions/initial_bb_list.h"
-#include "host_actions/rework_erase.h"
-#include "host_mass_production/work_block.h"
+#include "host_mass_production/rework_erase.h"
+#include "run_state/work_block.h"
 #include "platform/disk.h"
 #include "platform/memory.h"
 

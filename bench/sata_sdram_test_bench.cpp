@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "host_mass_production/stages.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "model/drive.h"
 #include "platform/disk.h"
 #include "platform/memory.h"

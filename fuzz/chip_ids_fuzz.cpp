@@ -1,9 +1,9 @@
 // The chip ID words every bank position answers in the module test.
 #include <cstdint>
 
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "host_mass_production/stages.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/memory.h"
 #include "sector.h"
 #include "support/fuzz_run.h"

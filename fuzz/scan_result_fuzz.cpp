@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "host_actions/bank_geometry.h"
-#include "host_actions/initial_scan.h"
+#include "host_mass_production/initial_scan.h"
 #include "platform/memory.h"
 #include "sector.h"
 #include "support/fuzz_run.h"

@@ -3,7 +3,7 @@
 
 #include "host_actions/bank_geometry.h"
 #include "host_actions/stamp_reader.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "support/fuzz_run.h"
 
 namespace {

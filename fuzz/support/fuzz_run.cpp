@@ -9,7 +9,7 @@
 #include "host_main/command_channel.h"
 #include "host_main/fatal_error.h"
 #include "host_main/station_log.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/memory.h"
 #include "sector.h"
 #include "support/doubles/recording_disk.h"

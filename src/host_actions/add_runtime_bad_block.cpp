@@ -7,7 +7,7 @@
 #include "host_main/console.h"
 #include "host_main/fatal_error.h"
 #include "host_main/station_log.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

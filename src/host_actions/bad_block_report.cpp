@@ -4,7 +4,7 @@
 #include "host_actions/chip_share.h"
 #include "host_actions/initial_bb_list.h"
 #include "host_actions/runtime_bb_list.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

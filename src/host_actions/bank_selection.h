@@ -4,6 +4,6 @@
 
 #include <cstdint>
 
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 using BankSelection = int32_t[BANK_POSITIONS];

@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
+#include "block_zero.h"
 #include "host_actions/bank_geometry.h"
 #include "host_actions/bank_names.h"
 #include "host_actions/bank_status.h"
-#include "host_actions/block_zero.h"
 #include "host_main/command_channel.h"
 #include "host_main/factory_commands.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include <cstdio>
 
+#include "block_zero.h"
 #include "host_actions/bad_block_lists.h"
 #include "host_actions/bank_geometry.h"
 #include "host_actions/bank_names.h"
 #include "host_actions/block_erase.h"
-#include "host_actions/block_zero.h"
 #include "host_main/station_log.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 uint32_t erase_bad_block_list(uint32_t bank) {
     clear_log_buffer();

@@ -1,16 +1,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "block_zero.h"
 #include "host_actions/bad_block_lists.h"
 #include "host_actions/bank_geometry.h"
 #include "host_actions/bank_names.h"
 #include "host_actions/bb_event_record.h"
-#include "host_actions/block_zero.h"
 #include "host_actions/block_zero_page.h"
 #include "host_actions/initial_bb_list.h"
 #include "host_actions/runtime_bb_list.h"
 #include "host_main/console.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

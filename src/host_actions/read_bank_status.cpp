@@ -1,7 +1,7 @@
 #include "host_actions/bank_status.h"
 #include "host_actions/drive_register.h"
 #include "host_main/factory_commands.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "little_endian.h"
 
 namespace {

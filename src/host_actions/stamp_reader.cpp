@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "block_zero.h"
 #include "host_actions/bank_geometry.h"
 #include "host_actions/bank_names.h"
-#include "host_actions/block_zero.h"
 #include "host_actions/block_zero_page.h"
 #include "host_actions/controller_actions.h"
-#include "host_mass_production/work_block.h"
 #include "images/stamp.h"
 #include "little_endian.h"
+#include "run_state/work_block.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "host_install/system_area_layout.h"
 #include "host_main/fatal_error.h"
 #include "host_main/station_log.h"
-#include "host_mass_production/run_buffers.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/run_buffers.h"
+#include "run_state/work_block.h"
 #include "little_endian.h"
 #include "selected_build.h"
 

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "block_zero.h"
 #include "codec/page_codec.h"
 #include "host_actions/bank_geometry.h"
 #include "host_actions/bank_names.h"
-#include "host_actions/block_zero.h"
 #include "host_install/block_zero_options.h"
 #include "host_install/debug_assertion.h"
 #include "host_install/dump_file.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "host_install/pair_allocation.h"
 #include "host_install/single_chip_lists.h"
 #include "host_install/system_blocks.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "images/embedded_images.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "block_zero.h"
 #include "host_actions/bank_geometry.h"
-#include "host_actions/block_zero.h"
 #include "host_actions/runtime_bb_list.h"
 #include "host_install/block_zero_options.h"
 #include "host_install/dump_file.h"
@@ -12,7 +12,7 @@
 #include "host_main/command_channel.h"
 #include "host_main/factory_commands.h"
 #include "host_main/station_log.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "host_main/command_channel.h"
 #include "host_main/factory_commands.h"
 #include "host_main/station_log.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "host_install/system_area_layout.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "little_endian.h"
 
 inline constexpr uint32_t MASTER_MARKER_VALUE = 0xFFFFFFFE;

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "host_install/system_area_layout.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 
 // FTL map: byte u holds bits 0-7, u16 u of the high words bits 8-23 of the
 // physical unit address of logical unit u.

@@ -6,7 +6,7 @@
 #include "host_install/bad_pair_lists.h"
 #include "host_install/debug_assertion.h"
 #include "host_install/metadata_image.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "little_endian.h"
 
 namespace {

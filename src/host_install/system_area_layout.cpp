@@ -3,7 +3,7 @@
 // carry it. A parameter change that moves a region fails here, at compile time.
 #include "host_install/system_area_layout.h"
 
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

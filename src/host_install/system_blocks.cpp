@@ -9,7 +9,7 @@
 #include "host_install/debug_assertion.h"
 #include "host_install/master_info.h"
 #include "host_install/pair_allocation.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "little_endian.h"
 #include "selected_build.h"
 

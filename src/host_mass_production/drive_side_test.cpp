@@ -15,7 +15,7 @@
 #include "host_mass_production/flash_test_record.h"
 #include "host_mass_production/test_program_status.h"
 #include "host_mass_production/timing_report.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "images/embedded_images.h"
 #include "little_endian.h"
 #include "platform/clock.h"

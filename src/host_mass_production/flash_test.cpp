@@ -9,8 +9,8 @@
 #include "host_actions/bank_selection.h"
 #include "host_actions/bank_status.h"
 #include "host_actions/drive_register.h"
-#include "host_actions/initial_scan.h"
-#include "host_actions/rework_erase.h"
+#include "host_mass_production/initial_scan.h"
+#include "host_mass_production/rework_erase.h"
 #include "host_actions/runtime_bb_list.h"
 #include "host_install/block_zero_writer.h"
 #include "host_install/install_bb_lists.h"
@@ -21,9 +21,9 @@
 #include "host_main/station_log.h"
 #include "host_mass_production/drive_side_test.h"
 #include "host_mass_production/rework_journal.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "host_mass_production/stages.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/clock.h"
 
 uint32_t blank_count = 0;

@@ -6,7 +6,7 @@
 #include "host_mass_production/command_line.h"
 #include "host_mass_production/production_run.h"
 #include "host_mass_production/program_seal.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/console.h"
 #include "platform/library.h"
 #include "platform/memory.h"

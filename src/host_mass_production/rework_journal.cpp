@@ -14,7 +14,7 @@
 #include "host_main/station_log.h"
 #include "host_mass_production/rework_journal_format.h"
 #include "host_mass_production/serial_number.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/environment.h"
 #include "platform/library.h"
 #include "platform/station_files.h"

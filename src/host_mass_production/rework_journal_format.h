@@ -18,7 +18,7 @@
 #include <string>
 
 #include "host_actions/bank_selection.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "images/identity.h"
 
 struct ReworkJournal {

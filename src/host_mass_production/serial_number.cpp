@@ -5,7 +5,7 @@
 
 #include "codec/random.h"
 #include "host_actions/stamp_reader.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "images/identity.h"
 #include "platform/console.h"
 

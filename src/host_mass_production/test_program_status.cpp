@@ -6,7 +6,7 @@
 #include "host_main/command_channel.h"
 #include "host_main/console.h"
 #include "host_mass_production/flash_test_record.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
 #include "sector.h"

@@ -3,7 +3,7 @@
 #include "host_actions/bank_geometry.h"
 #include "host_actions/bank_names.h"
 #include "host_mass_production/flash_test_record.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the tool has room for, held against this build's images when it is
 // compiled: a release whose image outgrows its place fails to build.
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "images/image_pages.h"
 
 // The test program travels as a payload of 10 sectors.

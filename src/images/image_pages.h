@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host_actions/block_zero.h"
+#include "block_zero.h"
 
 // Bytes of an image that go into one page.
 inline constexpr uint32_t IMAGE_PAGE_BYTES = 2048;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "images/embedded_images.h"
 #include "images/encode_image.h"
 #include "images/scramble_seeds.h"

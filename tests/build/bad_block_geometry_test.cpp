@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "host_actions/bad_block_lists.h"
-#include "host_actions/initial_scan.h"
-#include "host_actions/rework_erase.h"
+#include "host_mass_production/initial_scan.h"
+#include "host_mass_production/rework_erase.h"
 #include "platform/memory.h"
 #include "support/bad_block_drive.h"
 #include "support/work_block_fixture.h"

@@ -734,7 +734,7 @@ TEST(FailureMatrix, FlashTest) {
 }
 
 TEST(FailureMatrix, InitialScanAndReworkErase) {
-    const char* at = "host_actions/initial_scan.cpp";
+    const char* at = "host_mass_production/initial_scan.cpp";
     const std::string scan_trail = "Scan for initial bad blocks\n";
     const std::string scan_error = "ERROR: scan result has error\n";
     const std::string scanning = PASSED + blank_check() + "scanning initial bad blocks\n";
@@ -763,7 +763,7 @@ TEST(FailureMatrix, InitialScanAndReworkErase) {
         {.failure = "channel failures are fatal: the scan result read",
          .id = "scan_result_read",
          .members = fault("\"kind\": \"link_read_fail\", \"sector\": 2048, \"after\": 140"),
-         .out = scanning + no_response("host_actions/initial_scan.cpp", true),
+         .out = scanning + no_response("host_mass_production/initial_scan.cpp", true),
          .error_at = "host_main/command_channel.cpp",
          .records = failed_run_records(2, scan_trail + "Recv from device : No response from drive\n")},
         // A drive whose bank 2 was produced before: its table is loaded,

@@ -15,7 +15,7 @@
 #include "host_install/firmware_context.h"
 #include "host_install/hil_context.h"
 #include "host_install/system_area_layout.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "little_endian.h"
 #include "platform/memory.h"
 #include "support/install_fixture.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host_main/station_log.h"
-#include "host_mass_production/work_block.h"
+#include "run_state/work_block.h"
 #include "platform/memory.h"
 #include "support/doubles/recording_disk.h"
 

@@ -8,7 +8,7 @@
 
 #include "host_actions/runtime_bb_list.h"
 #include "host_install/system_area_layout.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "little_endian.h"
 #include "platform/memory.h"
 #include "selected_build.h"

@@ -1,4 +1,4 @@
-#include "host_actions/initial_scan.h"
+#include "host_mass_production/initial_scan.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host_main/factory_commands.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "host_mass_production/stages.h"
 #include "little_endian.h"
 #include "platform/memory.h"

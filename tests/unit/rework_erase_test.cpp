@@ -1,4 +1,4 @@
-#include "host_actions/rework_erase.h"
+#include "host_mass_production/rework_erase.h"
 
 #include <gtest/gtest.h>
 

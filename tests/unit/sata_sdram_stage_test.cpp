@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec/random.h"
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 #include "host_mass_production/stages.h"
 #include "little_endian.h"
 #include "support/answering_drive.h"

@@ -1,4 +1,4 @@
-#include "host_mass_production/run_buffers.h"
+#include "run_state/run_buffers.h"
 
 #include <initializer_list>
 

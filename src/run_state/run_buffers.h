@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host_install/system_area_layout.h"
-
 // The SATA/SDRAM test buffer, 64 MiB, 512-aligned; the later stages' scratch
 // buffer for drive reads and uploads.
 inline constexpr size_t TEST_BUFFER_BYTES = 0x4000000;

@@ -1,0 +1,3 @@
+#include "run_state/work_block.h"
+
+WorkBlock* work = nullptr;
