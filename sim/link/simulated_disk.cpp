@@ -6,7 +6,9 @@
 // run keeps the drive powered: its SDRAM and modes stay as they were. An
 // interrupted run saves it too (link/interruption.h). A drive file another
 // run holds is refused before it is loaded (link/drive_file_claim.h). The
-// disk is the factory-mode disk, in either jumper position.
+// disk is the factory-mode disk, in either jumper position. With
+// $PRODTOOL_SIM_COMMAND_LOG set, every command sector the station writes is
+// appended to that file as written, for tests that pin the words it sends.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -84,6 +86,17 @@ bool handle_valid(platform::DiskHandle disk) {
     return disk == SIM_HANDLE && attached.open;
 }
 
+void log_command_sector(const void* sector) {
+    static std::FILE* const log = [] {
+        const char* path = std::getenv("PRODTOOL_SIM_COMMAND_LOG");
+        return path != nullptr && *path != '\0' ? std::fopen(path, "wb") : nullptr;
+    }();
+    if (log != nullptr) {
+        std::fwrite(sector, 1, sim::SECTOR, log);
+        std::fflush(log);
+    }
+}
+
 }  // namespace
 
 namespace platform {
@@ -136,6 +149,9 @@ bool disk_read(DiskHandle disk, void* buffer, uint32_t bytes) {
 bool disk_write(DiskHandle disk, const void* buffer, uint32_t bytes) {
     if (!handle_valid(disk)) {
         return false;
+    }
+    if (attached.position == 0 && bytes >= sim::SECTOR) {
+        log_command_sector(buffer);
     }
     sim::set_time(*attached.drive, sim::virtual_milliseconds());
     sim_link::hold_interruptions();

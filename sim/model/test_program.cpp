@@ -1,7 +1,8 @@
 // The drive-side flash test program. CMD_RUN_PROGRAM starts it from the data
 // window; it then waits for its request (sectors 1025 to 1027, after the
-// initial tables at sectors 1 to 512 and the runtime tables at 513 to 1024)
-// and keeps its status record at sector 2048, advancing with the clock: a
+// initial tables at sectors 1 to 512 and the runtime tables at 513 to 1024),
+// checks the whole upload, and keeps its status record at sector 2048,
+// advancing with the clock: a
 // NAND flash test runs erase, program and read phases for each of its count
 // of cycles; a timing test runs its count of read cycles. A finished NAND
 // flash test writes every populated bank's runtime table, with the bad blocks
@@ -17,9 +18,11 @@ namespace sim {
 
 namespace {
 
+constexpr uint32_t INITIAL_TABLES_SECTOR = 1;
 constexpr uint32_t REQUEST_SECTOR = 1025;
 constexpr uint32_t LAST_UPLOAD_SECTOR = 1027;
 constexpr uint32_t RUNTIME_TABLES_SECTOR = 513;
+constexpr uint32_t REQUEST_SECTORS = 3;
 constexpr uint32_t RECORD_WORDS = 263;
 constexpr uint32_t MAGIC = 0x77665544;
 constexpr uint32_t COMPLETE = 0x7777;
@@ -27,6 +30,10 @@ constexpr uint32_t LAST_BLOCK = 8191;
 constexpr uint32_t NAND_FLASH_TEST = 1;
 constexpr uint32_t TIMING_TEST = 2;
 constexpr uint32_t READ_FAILURE_TYPE = 3;
+
+uint32_t upload_address(uint32_t sector) {
+    return SDRAM_BASE + sector * SECTOR;
+}
 
 uint32_t phase_ms(const TestProgramRun& run) {
     return run.kind == TIMING_TEST ? TEST_PHASE_MS / 2 : TEST_PHASE_MS;
@@ -84,7 +91,7 @@ void write_runtime_tables(Drive& drive) {
             continue;
         }
         uint8_t table[BANK_PAGE_BYTES];
-        sdram_load(drive, SDRAM_BASE + RUNTIME_TABLES_SECTOR * SECTOR + bank * BANK_PAGE_BYTES, table,
+        sdram_load(drive, upload_address(RUNTIME_TABLES_SECTOR) + bank * BANK_PAGE_BYTES, table,
                    BANK_PAGE_BYTES);
         store_le32(table, RUNTIME_LIST_MAGIC_0);
         store_le32(table + 4, RUNTIME_LIST_MAGIC_1);
@@ -109,6 +116,42 @@ void fill_timing_results(Drive& drive, uint32_t* record) {
             // Columns 0-3: correctable R, 1, 2, 3; 4-7: uncorrectable R, 1, 2, 3.
             record[7 + 32 * fault.column + static_cast<uint32_t>(fault.bank)] = fault.value;
         }
+    }
+}
+
+// The scan list uploaded for every bank that holds one in block zero page 0
+// must be that page: the station has just written it there.
+void check_initial_tables(Drive& drive) {
+    for (uint32_t bank = 0; bank < BANK_POSITIONS; ++bank) {
+        if (!drive.banks[bank].present || (chip_page_entry(drive, bank, LOW, 0, 0) & PAGE_PROGRAMMED) == 0) {
+            continue;
+        }
+        uint8_t stored[BANK_PAGE_BYTES];
+        uint8_t uploaded[BANK_PAGE_BYTES];
+        stored_bank_page(drive, bank, 0, 0, stored);
+        sdram_load(drive, upload_address(INITIAL_TABLES_SECTOR) + bank * BANK_PAGE_BYTES, uploaded,
+                   BANK_PAGE_BYTES);
+        if (std::memcmp(stored, uploaded, BANK_PAGE_BYTES) != 0) {
+            char text[96];
+            std::snprintf(text, sizeof text, "test program: uploaded scan list of bank %u is not its page 0",
+                          bank);
+            record_violation(drive, text);
+        }
+    }
+}
+
+// The station sends its uploads from one buffer and writes the request over
+// the start of the runtime tables it has just sent: behind the record, the
+// request's sectors hold what the runtime tables' first sectors held.
+void check_request_sectors(Drive& drive) {
+    constexpr uint32_t RECORD_BYTES = 4 * RECORD_WORDS;
+    constexpr uint32_t TAIL_BYTES = REQUEST_SECTORS * SECTOR - RECORD_BYTES;
+    uint8_t request_tail[TAIL_BYTES];
+    uint8_t tables_tail[TAIL_BYTES];
+    sdram_load(drive, upload_address(REQUEST_SECTOR) + RECORD_BYTES, request_tail, TAIL_BYTES);
+    sdram_load(drive, upload_address(RUNTIME_TABLES_SECTOR) + RECORD_BYTES, tables_tail, TAIL_BYTES);
+    if (std::memcmp(request_tail, tables_tail, TAIL_BYTES) != 0) {
+        record_violation(drive, "test program: request sectors do not end as the runtime tables began");
     }
 }
 
@@ -146,7 +189,7 @@ void test_program_saw_write(Drive& drive, uint64_t offset, uint32_t bytes) {
         return;
     }
     uint8_t request[8];
-    sdram_load(drive, SDRAM_BASE + REQUEST_SECTOR * SECTOR, request, sizeof request);
+    sdram_load(drive, upload_address(REQUEST_SECTOR), request, sizeof request);
     run.kind = load_le32(request);
     run.count = load_le32(request + 4);
     run.request_seen = true;
@@ -156,6 +199,8 @@ void test_program_saw_write(Drive& drive, uint64_t offset, uint32_t bytes) {
         std::snprintf(text, sizeof text, "test program request of unknown kind %u", run.kind);
         record_violation(drive, text);
     }
+    check_initial_tables(drive);
+    check_request_sectors(drive);
 }
 
 void test_program_refresh(Drive& drive) {

@@ -5,6 +5,7 @@
 
 #include "drive_fixture.h"
 #include "model/scenario.h"
+#include "support/scratch_dir.h"
 
 namespace sim::testing {
 namespace {
@@ -64,16 +65,6 @@ TEST(Faults, FailedProgramReportsAndReadsUncorrectable) {
     EXPECT_EQ(bank_status(*drive, 3), STATUS_UNCORRECTABLE);
 }
 
-struct ScratchFile {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("simdrive_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                           .string();
-    ~ScratchFile() {
-        std::remove(path.c_str());
-    }
-};
-
 TEST(DriveFile, KeepsEveryLastingPartOfTheDrive) {
     std::string error;
     std::unique_ptr<Drive> drive = drive_from_scenario(
@@ -91,9 +82,10 @@ TEST(DriveFile, KeepsEveryLastingPartOfTheDrive) {
     send(*drive, command(0x77));
     drive->config.factory_jumper = false;
 
-    ScratchFile file;
-    ASSERT_TRUE(save_drive(*drive, file.path, &error)) << error;
-    std::unique_ptr<Drive> loaded = load_drive(file.path, &error);
+    const ScratchDir scratch;
+    const std::string path = scratch.file("drive");
+    ASSERT_TRUE(save_drive(*drive, path, &error)) << error;
+    std::unique_ptr<Drive> loaded = load_drive(path, &error);
     ASSERT_TRUE(loaded) << error;
     EXPECT_EQ(loaded->config.build, 3u);
     EXPECT_EQ(loaded->config.pages_per_block, 64u);
@@ -131,11 +123,12 @@ TEST(DriveFile, IdenticalPagesAreStoredOnce) {
     }
     send(*drive, command(CMD_FLASH_SYNC));
     ASSERT_EQ(drive->violation_count, 0u);
-    ScratchFile file;
+    const ScratchDir scratch;
+    const std::string path = scratch.file("drive");
     std::string error;
-    ASSERT_TRUE(save_drive(*drive, file.path, &error)) << error;
+    ASSERT_TRUE(save_drive(*drive, path, &error)) << error;
     // 32 banks x 2 chips x 2 blocks x 128 pages, one run per block.
-    EXPECT_LT(std::filesystem::file_size(file.path), 20000u);
+    EXPECT_LT(std::filesystem::file_size(path), 20000u);
 }
 
 TEST(Scenario, RejectsWhatItDoesNotKnow) {

@@ -8,6 +8,7 @@
 
 #include "drive_fixture.h"
 #include "model/verdict.h"
+#include "support/scratch_dir.h"
 
 namespace sim::testing {
 namespace {
@@ -80,7 +81,8 @@ TEST(RunCost, CountsCommandsTransfersSectorsAndWaitsOfOneRun) {
 }
 
 TEST(RunCost, ANewPowerCycleStartsANewRunAndTheFileKeepsTheLastOne) {
-    const std::string path = (std::filesystem::temp_directory_path() / "run_cost_test_drive").string();
+    const ScratchDir scratch;
+    const std::string path = scratch.file("drive");
     std::string error;
     {
         std::unique_ptr<Drive> drive = ready_drive();
@@ -97,11 +99,11 @@ TEST(RunCost, ANewPowerCycleStartsANewRunAndTheFileKeepsTheLastOne) {
     EXPECT_EQ(drive->last_run.commands[DEVICE_RESET_COMMAND], 0u);
     EXPECT_EQ(drive->last_run.commands[ENABLE_COMMAND], 1u);
     EXPECT_TRUE(drive->boot_verdict.empty()) << "a station is at work on the drive again";
-    std::filesystem::remove(path);
 }
 
 TEST(RunCost, ADriveFileOfTheFirstVersionLoadsWithoutVerdictOrRun) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "run_cost_test_v1_drive";
+    const ScratchDir scratch;
+    const std::filesystem::path path = scratch.file("first_version_drive");
     std::string error;
     std::unique_ptr<Drive> drive = ready_drive();
     drive->boot_verdict = "stamp: gone";
@@ -122,7 +124,6 @@ TEST(RunCost, ADriveFileOfTheFirstVersionLoadsWithoutVerdictOrRun) {
     EXPECT_TRUE(loaded->boot_verdict.empty());
     EXPECT_EQ(loaded->last_run.transfers, 0u);
     EXPECT_EQ(loaded->counters.commands, drive->counters.commands);
-    std::filesystem::remove(path);
 }
 
 }  // namespace

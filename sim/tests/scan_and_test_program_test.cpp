@@ -71,19 +71,40 @@ TEST(InitialScan, FaultsMalformTheResult) {
     }
 }
 
-// The station's side of the drive-side test: program, tables, request.
-void run_test_program(Drive& drive, uint32_t kind, uint32_t count, uint8_t program_byte = 0x5C) {
+constexpr uint32_t TABLE_SECTORS = 1024;
+constexpr uint32_t REQUEST_SECTORS = 3;
+constexpr uint32_t RECORD_BYTES = 263 * 4;
+
+void start_program(Drive& drive, uint8_t program_byte) {
     write_window(drive, std::vector<uint8_t>(10 * SECTOR, program_byte));
     Words w = command(CMD_RUN_PROGRAM);
     w[5] = DATA_WINDOW;
     w[6] = drive.config.test_program_length;
     send(drive, w);
-    std::vector<uint8_t> tables(1024 * SECTOR, 0);
+}
+
+// The initial then the runtime tables (sectors 1 to 1024), then the request.
+void upload(Drive& drive, const std::vector<uint8_t>& tables, const std::vector<uint8_t>& request) {
     disk_write(drive, SECTOR, tables.data(), static_cast<uint32_t>(tables.size()));
-    std::vector<uint8_t> request(3 * SECTOR, 0);
+    disk_write(drive, 1025 * SECTOR, request.data(), static_cast<uint32_t>(request.size()));
+}
+
+// A request as a station sends it from its one upload buffer: the record over
+// the start of the runtime tables it has just sent.
+std::vector<uint8_t> request_over(const std::vector<uint8_t>& tables, uint32_t kind, uint32_t count) {
+    const auto runtime = tables.begin() + 512 * SECTOR;
+    std::vector<uint8_t> request(runtime, runtime + REQUEST_SECTORS * SECTOR);
+    std::fill(request.begin(), request.begin() + RECORD_BYTES, 0);
     store_le32(request.data(), kind);
     store_le32(request.data() + 4, count);
-    disk_write(drive, 1025 * SECTOR, request.data(), static_cast<uint32_t>(request.size()));
+    return request;
+}
+
+// The station's side of the drive-side test: program, tables, request.
+void run_test_program(Drive& drive, uint32_t kind, uint32_t count, uint8_t program_byte = 0x5C) {
+    start_program(drive, program_byte);
+    const std::vector<uint8_t> tables(TABLE_SECTORS * SECTOR, 0);
+    upload(drive, tables, request_over(tables, kind, count));
 }
 
 std::vector<uint32_t> status_record(Drive& drive) {
@@ -160,6 +181,47 @@ TEST(TestProgram, TimingTestReportsReadCyclesAndConfiguredCounts) {
     const std::vector<uint32_t> record = status_record(*drive);
     EXPECT_EQ(record[3], 0x7777u);
     EXPECT_EQ(record[199 + 9], 17u);  // uncorrectable, column 2
+}
+
+// The program checks what it was given: every scan list that block zero page
+// 0 holds, and a request that ends as the runtime tables began.
+TEST(TestProgram, UploadIsCheckedAgainstBlockZeroAndTheRuntimeTables) {
+    std::vector<uint8_t> scan_list(BANK_PAGE_BYTES, 0);
+    store_le16(scan_list.data(), 1);
+    store_le16(scan_list.data() + 2, 77);
+    std::vector<uint8_t> tables(TABLE_SECTORS * SECTOR, 0);
+    std::copy(scan_list.begin(), scan_list.end(), tables.begin() + 9 * BANK_PAGE_BYTES);
+    for (uint32_t byte = 0; byte < BANK_PAGE_BYTES; ++byte) {
+        tables[512 * SECTOR + byte] = static_cast<uint8_t>(byte * 7);
+    }
+    const struct {
+        const char* what;
+        uint32_t changed_byte;  // in the tables then the request, 0: none
+        const char* violation;
+    } cases[] = {
+        {"as sent from one buffer", 0, nullptr},
+        {"a scan list that is not page 0", 9 * BANK_PAGE_BYTES + 3, "uploaded scan list of bank 9"},
+        {"a request over other bytes", TABLE_SECTORS * SECTOR + RECORD_BYTES + 5, "request sectors"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<Drive> drive = ready_drive();
+        ASSERT_EQ(program_bank_page(*drive, 9, 0, 0, 0, scan_list.data(), BANK_PAGE_BYTES, 0), 0);
+        start_program(*drive, 0x5C);
+        std::vector<uint8_t> sent = tables;
+        const std::vector<uint8_t> request = request_over(tables, 1, 0);
+        sent.insert(sent.end(), request.begin(), request.end());
+        if (c.changed_byte != 0) {
+            sent[c.changed_byte] ^= 1;
+        }
+        upload(*drive, std::vector<uint8_t>(sent.begin(), sent.begin() + TABLE_SECTORS * SECTOR),
+               std::vector<uint8_t>(sent.begin() + TABLE_SECTORS * SECTOR, sent.end()));
+        const std::string first = drive->violations.empty() ? "" : drive->violations[0].what;
+        EXPECT_EQ(drive->violation_count, c.violation == nullptr ? 0u : 1u) << first;
+        if (c.violation != nullptr) {
+            EXPECT_NE(first.find(c.violation), std::string::npos) << first;
+        }
+    }
 }
 
 TEST(TestProgram, CommandsWhileItRunsAreViolations) {

@@ -14,6 +14,8 @@ char log_buffer[LOG_BUFFER_BYTES];
 namespace {
 
 constexpr size_t APPLICATION_PATH_CHARS = 260;
+// Room for any path the system can give the program's own file.
+constexpr size_t PROGRAM_PATH_ROOM = 4096;
 
 void unload_plugin() {
     platform::library_unload(station_plugin.library);
@@ -41,9 +43,16 @@ bool look_up(Entry* entry, const char* name) {
 
 }  // namespace
 
+// The program's own file is asked for first, with room for any path: when the
+// system cannot name it at all, the program (its module) cannot be had; a
+// path that is had but longer than 260 characters is the path failing.
 int Host::get_application_path(char* destination) {
-    char program[APPLICATION_PATH_CHARS + 1];
+    char program[PROGRAM_PATH_ROOM];
     if (!platform::program_file_path(program, sizeof program)) {
+        debug_print("[Host::get_application_path]Get module handle fail\n");
+        return 0;
+    }
+    if (std::strlen(program) > APPLICATION_PATH_CHARS) {
         debug_print("[Host::get_application_path]Get module path fail\n");
         return 0;
     }

@@ -45,7 +45,8 @@ namespace Host {
 // are there, else 0 with nothing loaded.
 int load_dll_logger();
 // The directory of the program file (up to 260 characters) into destination,
-// when given; 1, or 0 when the program path cannot be had.
+// when given; 1, or 0 when the program file cannot be found or its path is
+// longer than 260 characters.
 int get_application_path(char* destination);
 }  // namespace Host
 

@@ -49,11 +49,17 @@ void upload_sectors(const uint8_t* bytes, uint32_t sectors) {
     }
 }
 
+// Every upload goes out from the start of the data buffer.
+void upload_through_buffer(const uint8_t* tables, uint32_t bytes, uint8_t* data_buffer) {
+    std::memcpy(data_buffer, tables, bytes);
+    upload_sectors(data_buffer, bytes / SECTOR_BYTES);
+}
+
 void upload_tables_and_request(uint32_t kind, uint32_t count, uint8_t* data_buffer) {
-    upload_sectors(&work->initial_bb_list[0][0], sizeof work->initial_bb_list / SECTOR_BYTES);
-    upload_sectors(&work->runtime_bb_list[0][0], sizeof work->runtime_bb_list / SECTOR_BYTES);
+    upload_through_buffer(&work->initial_bb_list[0][0], sizeof work->initial_bb_list, data_buffer);
+    upload_through_buffer(&work->runtime_bb_list[0][0], sizeof work->runtime_bb_list, data_buffer);
     // Words 3 on are zero; word 2 is the program's, and the rest of the three
-    // sectors keeps what the buffer held.
+    // sectors keeps what the runtime tables left in the buffer.
     store_le32(data_buffer + 4 * RECORD_KIND, kind);
     store_le32(data_buffer + 4 * RECORD_COUNT, count);
     std::memset(data_buffer + 4 * RECORD_STATE, 0, FLASH_TEST_RECORD_BYTES - 4 * RECORD_STATE);

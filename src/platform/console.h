@@ -14,7 +14,8 @@ void console_open_standard_streams();
 // Character attribute of the console output, in the console's colour code
 // (low nibble foreground: bit 0 blue, 1 green, 2 red, 3 intensity).
 // When standard output is not a terminal nothing is shown and the attribute
-// is only remembered.
+// is only remembered. A terminal whose colours cannot be read (POSIX) starts
+// at 0x07, which stands for its own colours: setting 0x07 puts them back.
 uint16_t console_attribute();
 void console_set_attribute(uint16_t attribute);
 

@@ -15,6 +15,7 @@
 #include "little_endian.h"
 #include "platform/environment.h"
 #include "support/doubles/fake_clock.h"
+#include "support/scratch_dir.h"
 #include "support/work_block_fixture.h"
 
 namespace {
@@ -182,8 +183,8 @@ TEST_F(Stamp, StationFieldsWhenTheStationGivesLittle) {
 
 TEST_F(Stamp, DirectoryTooLongForItsFieldLeavesItZero) {
     const std::filesystem::path start = std::filesystem::current_path();
-    std::filesystem::path deep = std::filesystem::path(testing::TempDir()) / "stamp_deep_directory";
-    const std::filesystem::path top = deep;
+    const ScratchDir scratch;
+    std::filesystem::path deep = scratch.path;
     while (deep.string().size() < 600) {
         deep /= std::string(60, 'd');
     }
@@ -191,7 +192,6 @@ TEST_F(Stamp, DirectoryTooLongForItsFieldLeavesItZero) {
     std::filesystem::current_path(deep);
     build_stamp();
     std::filesystem::current_path(start);
-    std::filesystem::remove_all(top);
     EXPECT_EQ(field(892, 512), std::vector<uint8_t>(512, 0));
 }
 

@@ -130,23 +130,75 @@ TEST(DownloadPaths, IdentityOptionsReachTheStamp) {
     EXPECT_EQ(std::vector<uint8_t>(stamp.begin() + 180, stamp.begin() + 248), identity);
 }
 
+// The serial given with S outranks the one a produced drive stores: the
+// rework settles no serial of its own and the new stamp carries the given one.
+TEST(DownloadPaths, ReworkWithAGivenSerialReplacesTheStoredOne) {
+    const e2e::Station station = e2e::make_station(BUILD, "rework_given_serial");
+    std::string error;
+    ASSERT_TRUE(e2e::create_drive(station, scenario(BUILD), &error)) << error;
+    const e2e::RunResult produced = e2e::run(station, {"1"});
+    ASSERT_EQ(produced.exit_code, 0) << produced.out;
+    const std::string stored = stamp_serial(*produced.drive);
+    ASSERT_EQ(stored.size(), 20u);
+
+    const e2e::RunResult reworked = e2e::run(station, {"1", "SLINE7-0042"});
+    expect_no_violation(reworked);
+    EXPECT_EQ(reworked.exit_code, 0) << reworked.out;
+    EXPECT_EQ(records_of(reworked), complete_run_records());
+    EXPECT_TRUE(reworked.out.starts_with("Serial number = LINE7-0042\n")) << reworked.out;
+    EXPECT_EQ(reworked.out.find("serial number ="), std::string::npos) << reworked.out;
+    EXPECT_NE(reworked.out.find("WARNING: The NAND Flash is not clean (being reworked) !!!\n"),
+              std::string::npos);
+    EXPECT_EQ(stamp_serial(*reworked.drive), "LINE7-0042");
+    EXPECT_TRUE(reworked.out.ends_with(INSTALLED + JUMPER_BOX)) << reworked.out;
+}
+
+// The progress lines, each as shown, in order.
+std::vector<std::string> fragmentation_progress(const std::string& out) {
+    const std::string head = "fragmentation...";
+    std::vector<std::string> lines;
+    for (size_t at = out.find(head); at != std::string::npos; at = out.find(head, at + head.size())) {
+        const size_t end = out.find_first_of("\r\n", at);
+        if (end != std::string::npos && out[end] == '\r' && out[end - 1] == '%') {
+            lines.push_back(out.substr(at, end + 1 - at));
+        }
+    }
+    return lines;
+}
+
 TEST(DownloadPaths, FragmentationInOperatorModeFillsEveryUnitAfterTheOverlay) {
     const e2e::RunResult result =
         run_on_new_drive(BUILD, "fragmentation", scenario(BUILD), {"1", "L", "B0", "Gy"});
     EXPECT_EQ(result.exit_code, 0) << result.out;
     EXPECT_EQ(records_of(result), complete_run_records());
     EXPECT_EQ(result.drive->boot_verdict, sim::WOULD_BOOT);
-    EXPECT_NE(result.out.find("fragmentation...0.03%\r"), std::string::npos);
+    // A line each time a pair fills, eight in a row (one per bank): 3846 pairs
+    // per bank, first at units 1008 to 1015 of 3,907,670, last at 3,907,535.
+    const std::vector<std::string> progress = fragmentation_progress(result.out);
+    ASSERT_EQ(progress.size(), 30768u);
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(progress[i], "fragmentation...0.03%\r") << i;
+    }
+    EXPECT_EQ(progress[8], "fragmentation...0.05%\r");
+    EXPECT_EQ(progress.back(), "fragmentation...100.00%\r");
     EXPECT_NE(result.out.find("fragmentation...100.00%\rfragmentation...done\t\t\n" + INSTALLED),
               std::string::npos);
     // Every filled pair ends in its summary page: 3846 per bank, and the
-    // zero-page pair holds all its pages.
-    for (const uint32_t bank : e2e::populated_banks(*result.drive)) {
+    // zero-page pair holds all its pages. The pair left open holds the last
+    // units without a summary: 17 pages on banks 0 to 5, 16 on banks 6 and 7.
+    const std::vector<uint32_t> banks = e2e::populated_banks(*result.drive);
+    for (uint32_t i = 0; i < banks.size(); ++i) {
+        const uint32_t open_pages = i < 6 ? 17 : 16;
         uint32_t summaries = 0;
+        uint32_t open_pairs = 0;
         for (uint32_t pair = 1; pair < 4096; ++pair) {
-            summaries += e2e::page_programmed(*result.drive, bank, 2 * pair, 127, false) ? 1 : 0;
+            const bool summary = e2e::page_programmed(*result.drive, banks[i], 2 * pair, 127, false);
+            summaries += summary ? 1 : 0;
+            const sim::Block& low = result.drive->banks[banks[i]].chips[sim::LOW].blocks[2 * pair];
+            open_pairs += !summary && low.next_page == open_pages ? 1 : 0;
         }
-        EXPECT_EQ(summaries, 3846u + 1) << "bank " << bank;
+        EXPECT_EQ(summaries, 3846u + 1) << "bank " << banks[i];
+        EXPECT_EQ(open_pairs, 1u) << "bank " << banks[i];
     }
 }
 

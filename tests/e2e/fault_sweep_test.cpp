@@ -38,9 +38,9 @@ constexpr uint32_t SAMPLED_BEYOND = 1000;        // and this many N's after them
 constexpr int RUN_DEADLINE_SECONDS = 300;
 
 // The console's colour escapes on a terminal: the error colour and the
-// colour the console had before it.
+// terminal's own colours given back after it.
 constexpr char ERROR_COLOUR_ESCAPE[] = "\033[0;93;40m";
-constexpr char NORMAL_COLOUR_ESCAPE[] = "\033[0;37;40m";
+constexpr char NORMAL_COLOUR_ESCAPE[] = "\033[0m";
 
 uint64_t environment_number(const char* name, uint64_t otherwise) {
     const char* text = std::getenv(name);

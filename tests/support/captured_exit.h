@@ -10,9 +10,12 @@
 #include <sstream>
 #include <string>
 
+#include "support/scratch_dir.h"
+
+// One file for the process: the tests of one process run one after another.
 inline std::string captured_output_path() {
-    return testing::TempDir() + "captured_exit_" +
-           testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    static const ScratchDir scratch;
+    return scratch.file("captured_exit.txt");
 }
 
 inline std::string read_captured_output() {

@@ -1,6 +1,6 @@
 // The example station log plug-in loaded straight from where it was built, as
 // the tool loads it from beside the program, with its records going to a file
-// of the running test's own.
+// of the test process's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,10 +11,11 @@
 
 #include "host_main/station_log.h"
 #include "platform/library.h"
+#include "support/scratch_dir.h"
 
 inline std::string load_example_plugin() {
-    const std::string records = testing::TempDir() + "records_" +
-                                testing::UnitTest::GetInstance()->current_test_info()->name() + ".jsonl";
+    static const ScratchDir scratch;
+    const std::string records = scratch.file("records.jsonl");
     std::remove(records.c_str());
     setenv("PRODTOOL_STATION_LOG", records.c_str(), 1);
     void* library = platform::library_load(COMPLETE_PLUGIN_PATH);

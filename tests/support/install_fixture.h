@@ -16,6 +16,7 @@
 #include "host_main/station_log.h"
 #include "support/block_zero_drive.h"
 #include "support/example_plugin.h"
+#include "support/scratch_dir.h"
 #include "support/work_block_fixture.h"
 
 class InstallTest : public WorkBlockTest {
@@ -23,16 +24,13 @@ class InstallTest : public WorkBlockTest {
     BlockZeroDrive drive;
     std::string records_path;
     std::filesystem::path previous_directory;
+    ScratchDir dumps;
 
     void SetUp() override {
         WorkBlockTest::SetUp();
         drive.attach();
         previous_directory = std::filesystem::current_path();
-        const std::filesystem::path dumps =
-            testing::TempDir() + "dumps_" + testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dumps);
-        std::filesystem::create_directories(dumps);
-        std::filesystem::current_path(dumps);
+        std::filesystem::current_path(dumps.path);
         records_path = load_example_plugin();
         current_stage = STAGE_FIRMWARE_DOWNLOAD;
     }
@@ -52,9 +50,7 @@ class InstallTest : public WorkBlockTest {
     }
     // An empty file as standard input: a question is answered at once.
     static void close_console_input() {
-        const std::string empty = testing::TempDir() + "no_keys.txt";
-        std::ofstream{empty};
-        if (std::freopen(empty.c_str(), "r", stdin) == nullptr) {
+        if (std::freopen("/dev/null", "r", stdin) == nullptr) {
             std::abort();
         }
     }

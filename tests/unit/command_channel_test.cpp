@@ -13,6 +13,8 @@
 #include "support/captured_exit.h"
 #include "support/doubles/fake_clock.h"
 #include "support/doubles/recording_disk.h"
+#include "support/example_plugin.h"
+#include "support/station_records.h"
 #include "support/work_block_fixture.h"
 
 namespace {
@@ -120,6 +122,8 @@ TEST_F(CommandChannel, LargestPayloadCountPassesTheCheck) {
 
 using CommandChannelDeathTest = CommandChannel;
 
+// Each end also delivers the trail, with the channel's own line last, as the
+// one fail record, and finalizes the plug-in.
 TEST_F(CommandChannelDeathTest, RefusalsAndFailuresEndWithTheirLinesBeforeOrAfterTheDisk) {
     const std::string at = "error at src/host_main/command_channel\\.cpp [0-9]+\n";
     struct Case {
@@ -128,24 +132,36 @@ TEST_F(CommandChannelDeathTest, RefusalsAndFailuresEndWithTheirLinesBeforeOrAfte
         long fail_transfer;
         std::string console;  // regular expression
         size_t transfers;     // made before the end
+        const char* record;   // the channel's line, JSON-escaped
     };
     const Case cases[] = {
         {"send misaligned", [](uint8_t* p) { SEND_TO_DEVICE(p + 4, 1); }, -1,
-         "ERROR: buffer address is not aligned\ncaller = .*command_channel_test\\.cpp [0-9]+\n" + at, 0},
+         "ERROR: buffer address is not aligned\ncaller = .*command_channel_test\\.cpp [0-9]+\n" + at, 0,
+         "Sent to device : Buffer address is not aligned"},
         {"send count 0", [](uint8_t* p) { SEND_TO_DEVICE(p, 0); }, -1,
-         "caller = .*command_channel_test\\.cpp [0-9]+\n" + at, 0},
+         "caller = .*command_channel_test\\.cpp [0-9]+\n" + at, 0, "Sent to device : Sector count is 0\\n"},
         {"send count too large", [](uint8_t* p) { SEND_TO_DEVICE(p, 0x3E0F000); }, -1,
-         "ERROR: sect_cnt is too large\ncaller = .* [0-9]+\nsect_cnt = 65073152\n" + at, 0},
+         "ERROR: sect_cnt is too large\ncaller = .* [0-9]+\nsect_cnt = 65073152\n" + at, 0,
+         "Sent to device : Sector count is too large\\n"},
         {"payload write fails", [](uint8_t* p) { SEND_TO_DEVICE(p, 257); }, 1,
-         "ERROR: no response from drive\t\t\ncaller = .* [0-9]+\nsect_cnt = 1\n" + at, 2},
+         "ERROR: no response from drive\t\t\ncaller = .* [0-9]+\nsect_cnt = 1\n" + at, 2,
+         "Sent to device : No response from drive\\n"},
         {"command write fails", [](uint8_t* p) { SEND_TO_DEVICE(p, 1); }, 1,
-         "ERROR: no response from drive\t\t\ncaller = .* [0-9]+\n" + at, 2},
+         "ERROR: no response from drive\t\t\ncaller = .* [0-9]+\n" + at, 2,
+         "Sent to device : No response from drive\\n"},
         {"recv misaligned", [](uint8_t* p) { RECV_FROM_DEVICE(0, p + 4, 1); }, -1,
-         "ERROR: buffer address is not aligned\ncaller = .* [0-9]+\n" + at, 0},
+         "ERROR: buffer address is not aligned\ncaller = .* [0-9]+\n" + at, 0,
+         "Recv from device : Buffer address is not aligned\\n"},
         {"read fails", [](uint8_t* p) { RECV_FROM_DEVICE(2048, p, 300); }, 1,
-         "\nERROR: no response from drive\t\t\ncaller = .* [0-9]+\n" + at, 2},
+         "\nERROR: no response from drive\t\t\ncaller = .* [0-9]+\n" + at, 2,
+         "Recv from device : No response from drive\\n"},
     };
+    const std::string records = load_example_plugin();
+    current_stage = STAGE_SATA_TEST;
     for (const Case& c : cases) {
+        std::remove(records.c_str());
+        clear_log_buffer();
+        put_to_log_buffer("Enable factory mode\n");
         recording_disk_reset();
         recording_disk.fail_transfer = c.fail_transfer;
         std::string printed;
@@ -158,7 +174,12 @@ TEST_F(CommandChannelDeathTest, RefusalsAndFailuresEndWithTheirLinesBeforeOrAfte
         const std::string made = "transfers = " + std::to_string(c.transfers) + "\n";
         EXPECT_TRUE(std::regex_match(printed, std::regex(c.console + made))) << c.what << ":\n" << printed;
         EXPECT_TRUE(recording_disk.transfers.empty()) << "the parent's disk is untouched";
+        const std::vector<std::string> fail_record = {
+            write_record(STAGE_SATA_TEST, STATUS_FAIL, std::string("Enable factory mode\\n") + c.record),
+            FINALIZE_RECORD};
+        EXPECT_EQ(read_lines(records), fail_record) << c.what;
     }
+    station_log_finish();
 }
 
 }  // namespace

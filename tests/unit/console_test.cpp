@@ -8,6 +8,7 @@
 
 #include "platform/console.h"
 #include "support/captured_exit.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ TEST(PromptKeyDeathTest, AnswersFromScriptedInput) {
         {"abc", "yn", 'n', "Proceed ?n\n"}, {"Q", nullptr, 'q', "Proceed ?"},
         {"", nullptr, '\0', "Proceed ?"},
     };
-    const std::string input_path = testing::TempDir() + "typed_keys.txt";
+    const ScratchDir scratch;
+    const std::string input_path = scratch.file("typed_keys.txt");
     for (const KeyCase& c : cases) {
         std::ofstream(input_path, std::ios::binary) << c.typed;
         std::string printed;

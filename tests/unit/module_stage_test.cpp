@@ -15,6 +15,7 @@
 #include "support/captured_exit.h"
 #include "support/doubles/fake_clock.h"
 #include "support/example_plugin.h"
+#include "support/scratch_dir.h"
 #include "support/station_records.h"
 #include "support/work_block_fixture.h"
 
@@ -58,7 +59,8 @@ class ModuleStage : public WorkBlockTest {
     AnsweringDrive drive;
     std::vector<std::vector<uint8_t>> commands;
     std::string records;
-    std::string answers_path = testing::TempDir() + "module_stage_answers.txt";
+    ScratchDir scratch;
+    std::string answers_path = scratch.file("answers.txt");
 
     void SetUp() override {
         WorkBlockTest::SetUp();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host_mass_production/sha256.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ TEST(Sha256, KnownDigests) {
 
 class ProgramSeal : public testing::Test {
   protected:
-    std::string path = (std::filesystem::temp_directory_path() / "prodtool_seal_test.bin").string();
+    ScratchDir scratch;
+    std::string path = scratch.file("sealed_program.bin");
 
     void write_file(const std::string& contents) {
         std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -43,9 +45,6 @@ class ProgramSeal : public testing::Test {
     }
     static std::string sealed(const std::string& body) {
         return body + "\nPRODTOOL-SEAL " + sha256_hex(body) + "\n";
-    }
-    void TearDown() override {
-        std::remove(path.c_str());
     }
 };
 

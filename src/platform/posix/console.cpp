@@ -13,9 +13,11 @@ namespace platform {
 
 namespace {
 
-// What the console shows before the tool changes anything: light grey on black.
-constexpr uint16_t DEFAULT_ATTRIBUTE = 0x07;
-uint16_t current_attribute = DEFAULT_ATTRIBUTE;
+// A terminal's colours cannot be read: the attribute it starts with stands
+// for the terminal's own colours, whatever they are, and setting it again
+// resets the terminal's attributes instead of choosing a colour.
+constexpr uint16_t OWN_COLOURS_ATTRIBUTE = 0x07;
+uint16_t current_attribute = OWN_COLOURS_ATTRIBUTE;
 
 // Console colour code (blue, green, red bits) to the ANSI colour order
 // (red, green, blue bits).
@@ -111,10 +113,14 @@ void console_set_attribute(uint16_t attribute) {
     if (!::isatty(STDOUT_FILENO)) {
         return;
     }
-    const int foreground = ansi_colour(attribute & 0x7) + ((attribute & 0x8) ? 90 : 30);
-    const int background = ansi_colour((attribute >> 4) & 0x7) + ((attribute & 0x80) ? 100 : 40);
     std::fflush(stdout);
-    std::printf("\033[0;%d;%dm", foreground, background);
+    if (attribute == OWN_COLOURS_ATTRIBUTE) {
+        std::printf("%s", RESET_COLOUR);
+    } else {
+        const int foreground = ansi_colour(attribute & 0x7) + ((attribute & 0x8) ? 90 : 30);
+        const int background = ansi_colour((attribute >> 4) & 0x7) + ((attribute & 0x80) ? 100 : 40);
+        std::printf("\033[0;%d;%dm", foreground, background);
+    }
     std::fflush(stdout);
 }
 

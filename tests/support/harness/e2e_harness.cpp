@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* DUMP_PREFIXES[] = {"good", "bad"};
+constexpr int TERMINAL_RUN_SECONDS = 600;
+constexpr size_t COMMAND_SECTOR_BYTES = 512;
 
 StationRecord parse_record(const std::string& line) {
     StationRecord record;
@@ -37,6 +39,16 @@ StationRecord parse_record(const std::string& line) {
         record.stage = static_cast<int>(args->items[1].number);
     }
     return record;
+}
+
+std::vector<std::vector<uint8_t>> read_command_sectors(const fs::path& path) {
+    const std::string bytes = read_file(path);
+    std::vector<std::vector<uint8_t>> sectors;
+    for (size_t at = 0; at + COMMAND_SECTOR_BYTES <= bytes.size(); at += COMMAND_SECTOR_BYTES) {
+        sectors.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                             bytes.begin() + static_cast<std::ptrdiff_t>(at + COMMAND_SECTOR_BYTES));
+    }
+    return sectors;
 }
 
 std::vector<StationRecord> read_records(const fs::path& path) {
@@ -118,7 +130,8 @@ bool create_drive(const Station& station, std::string_view scenario, std::string
 
 RunResult run(const Station& station, const std::vector<std::string>& args, const RunOptions& options) {
     const fs::path dir = station.dir;
-    for (const char* leftover : {"stdin.txt", "stdout.txt", "stderr.txt", "station.jsonl", "debug.log"}) {
+    for (const char* leftover :
+         {"stdin.txt", "stdout.txt", "stderr.txt", "station.jsonl", "debug.log", "commands.bin"}) {
         fs::remove(dir / leftover);
     }
     const fs::path run_dir = options.read_only_directory ? dir / "run" : dir;
@@ -148,11 +161,19 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
                   {"PRODTOOL_REWORK_JOURNAL_DIR", (dir / "rework-journal").string()},
                   {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)},
                   {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)}};
+    if (options.command_log) {
+        launch.env.emplace_back("PRODTOOL_SIM_COMMAND_LOG", (dir / "commands.bin").string());
+    }
 
     RunResult result;
-    result.exit_code = run_process(launch);
-    result.out = read_file(dir / "stdout.txt");
-    result.err = read_file(dir / "stderr.txt");
+    if (options.on_terminal) {
+        result.exit_code = run_on_terminal(launch, options.answers, TERMINAL_RUN_SECONDS, &result.out);
+    } else {
+        result.exit_code = run_process(launch);
+        result.out = read_file(dir / "stdout.txt");
+        result.err = read_file(dir / "stderr.txt");
+    }
+    result.commands = read_command_sectors(dir / "commands.bin");
     result.records = read_records(dir / "station.jsonl");
     for (const fs::directory_entry& entry : fs::directory_iterator(run_dir)) {
         const std::string name = entry.path().filename().string();

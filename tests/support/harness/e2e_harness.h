@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/drive.h"
+#include "process.h"
 
 namespace e2e {
 
@@ -25,9 +26,10 @@ struct StationRecord {
 };
 
 struct RunResult {
-    int exit_code = -1;  // -1: the program did not end normally
-    std::string out;
-    std::string err;
+    int exit_code = -1;                          // -1: the program did not end normally
+    std::string out;                             // on a terminal: all the terminal showed
+    std::string err;                             // on a terminal: empty
+    std::vector<std::vector<uint8_t>> commands;  // the command sectors sent, with RunOptions::command_log
     std::vector<StationRecord> records;
     // good.bin, bad.bin, bad<N>.bin by name, where the program ran
     std::map<std::string, std::vector<uint8_t>> dumps;
@@ -72,6 +74,12 @@ struct RunOptions {
     // that it can only read (Launch::read_only_directory): no dump file can be
     // written or removed there. The drive stays in the station's directory.
     bool read_only_directory = false;
+    // On a pseudo terminal, as at a station's console, with the operator's
+    // answers (`input` is then not used).
+    bool on_terminal = false;
+    std::vector<TerminalAnswer> answers = {};
+    // Keep every command sector the drive is sent ($PRODTOOL_SIM_COMMAND_LOG).
+    bool command_log = false;
 };
 
 // Runs the program in the station's directory with the arguments.

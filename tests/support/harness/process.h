@@ -38,6 +38,23 @@ int wait_process(int pid, int seconds, bool* ended);
 // Sends the signal to a started program; false when it cannot be sent.
 bool signal_process(int pid, int signal_number);
 
+// A question the program asks on its terminal and the keys an operator types
+// once it shows: a line ending in '\r' (a count, Enter) or a single key.
+struct TerminalAnswer {
+    std::string question;
+    std::string keys;
+};
+
+// Runs the program with a new pseudo terminal as its controlling terminal,
+// standard input, output and error, as at a station's console (the stdin,
+// stdout and stderr paths are not used). The answers are typed in order, each
+// once its question has shown after the previous answer; a single key only
+// once the program reads the terminal key by key. `shown` receives all the
+// terminal showed: the program's output and the echo of typed lines. The exit
+// code, or -1 when the program did not exit within `seconds` (it is killed).
+int run_on_terminal(const Launch& launch, const std::vector<TerminalAnswer>& answers, int seconds,
+                    std::string* shown);
+
 // A named pipe at `path`: a program given it as standard input waits for
 // input until the writer closes it, as at a console nobody answers.
 bool make_named_pipe(const std::string& path);

@@ -11,6 +11,7 @@
 #include "host_main/command_channel.h"
 #include "platform/library.h"
 #include "support/captured_exit.h"
+#include "support/scratch_dir.h"
 #include "support/station_records.h"
 #include "support/work_block_fixture.h"
 
@@ -19,13 +20,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // The tool loads "stationlog.dll" from its own directory: the tests put the
-// plug-in under test there. A library that was loaded once may stay mapped
-// after it is unloaded, so every scenario runs in a child process of its own.
+// plug-in under test there, one test at a time (they hold one lock in ctest). A library that was loaded once
+// may stay mapped after it is unloaded, so every scenario runs in a child process of its own.
 class StationLog : public WorkBlockTest {
   public:
     fs::path plugin_beside_program;
-    std::string records_path = testing::TempDir() + "station_records.jsonl";
-    std::string debug_path = testing::TempDir() + "station_debug.txt";
+    ScratchDir scratch;
+    std::string records_path = scratch.file("station_records.jsonl");
+    std::string debug_path = scratch.file("station_debug.txt");
 
     void SetUp() override {
         WorkBlockTest::SetUp();
@@ -33,8 +35,6 @@ class StationLog : public WorkBlockTest {
         ASSERT_TRUE(platform::program_file_path(program, sizeof program));
         plugin_beside_program = fs::path(program).parent_path() / "stationlog.dll";
         fs::remove(plugin_beside_program);
-        fs::remove(records_path);
-        fs::remove(debug_path);
         setenv("PRODTOOL_STATION_LOG", records_path.c_str(), 1);
         setenv("PRODTOOL_DEBUG_LOG", debug_path.c_str(), 1);
         current_stage = STAGE_TOOL_START;
@@ -214,7 +214,7 @@ TEST_F(StationLogDeathTest, FatalErrorRecordsOnceThenFinalizesThenNamesTheSource
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0].find("{\"call\":\"initialize\""), 0u);
     EXPECT_EQ(lines[1], "ERROR: buffer address is not aligned");
-    EXPECT_EQ(lines[2].find("caller = tests/unit/station_log_test.cpp "), 0u) << lines[2];
+    EXPECT_EQ(lines[2].find("caller = tests/station_log/station_log_test.cpp "), 0u) << lines[2];
     EXPECT_EQ(lines[3], write_record(1, 4, "Sent to device : Buffer address is not aligned"));
     EXPECT_EQ(lines[4], FINALIZE_RECORD);
     EXPECT_EQ(lines[5].find("error at src/host_main/command_channel.cpp "), 0u) << lines[5];
