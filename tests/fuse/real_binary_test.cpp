@@ -168,6 +168,7 @@ TEST_F(RealBinary, ASecondRunOnTheServedDriveIsRefusedWhileTheFirstRuns) {
     EXPECT_EQ(drive->violation_count, 0u) << e2e::violations_text(*drive);
     EXPECT_EQ(drive->boot_verdict, sim::WOULD_BOOT);
     EXPECT_EQ(drive->counters.power_ons, 2u) << "the production and the rework alone";
+}
 
 // The files a running process has open, by descriptor, as /proc names them.
 std::map<int, std::string> open_files(int pid) {

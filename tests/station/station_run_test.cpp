@@ -141,6 +141,17 @@ TEST(StationRun, EightDrivesAtOnceEachAccountedFor) {
               json::parse(R"({"bank":0,"chip":"low","blocks":2,"percent":0.02})"));
     EXPECT_EQ(by_drive[2]["factory_bad"].size(), 16u) << "both chips of the eight banks";
     EXPECT_NE(run.out.find("produced 3, failed 4, yield 42.9%"), std::string::npos) << run.out;
+
+    // The report of the same runs: a page and a row of the table per run.
+    const StationRun report = run_station(station, {"report", "--runs", "runs"});
+    EXPECT_EQ(report.exit_code, 0) << report.out;
+    const std::string page = read_file(station.dir + "/runs/report.html");
+    EXPECT_NE(page.find("<svg"), std::string::npos);
+    const std::string table = read_file(station.dir + "/runs/report.csv");
+    EXPECT_TRUE(table.starts_with("drive,")) << table;
+    for (const json& result : run.results) {
+        EXPECT_NE(table.find(result["run_dir"].get<std::string>()), std::string::npos) << table;
+    }
 }
 
 TEST(StationRun, EveryDriveProducedEndsWithExitCodeZero) {

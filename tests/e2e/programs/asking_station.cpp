@@ -4,8 +4,8 @@
 // operator's dialogue on a terminal.
 #include "host_main/station_log.h"
 #include "host_mass_production/production_run.h"
-#include "host_mass_production/work_block.h"
 #include "platform/memory.h"
+#include "run_state/work_block.h"
 
 namespace {
 
