@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Keeps a serial number given on the command line; otherwise takes the one
-// stored in the drive's stamp, or makes one up.
+// stored in the drive's stamp, or makes one up from the station's entropy
+// source (the run ends when that gives nothing).
 void settle_serial_number();
 
 // "<drive number>-<serial number>", cut to 29 characters.

@@ -95,6 +95,7 @@ struct Row {
     Station station = Station::drive;
     StoredPage stored = {};
     unsigned failing_allocation = 0;  // the station's memory request that fails
+    std::string entropy = "";         // the station's entropy source ("none": it fails)
     // "{commands}" and "{commands-1}" in `members` stand for the commands a
     // run with these arguments sends to the plain reference drive.
     std::vector<std::string> counted_run = {};
@@ -201,7 +202,8 @@ void expect_row(const Row& row) {
     SCOPED_TRACE(row.failure);
     const e2e::Station station = prepare_station(row);
     const e2e::RunResult result =
-        e2e::run(station, row.args, {.input = row.input, .failing_allocation = row.failing_allocation});
+        e2e::run(station, row.args,
+                 {.input = row.input, .failing_allocation = row.failing_allocation, .entropy = row.entropy});
 
     EXPECT_EQ(result.exit_code, row.exit_code);
     std::string expected =
@@ -540,6 +542,20 @@ TEST(FailureMatrix, StampReader) {
                 "serial number = " + MADE_UP_SERIAL + "\n" + reworked_bank_2(false) +
                 "\nfirmware installation complete\n" + JUMPER_MESSAGE,
          .records = complete_run_records()},
+    });
+}
+
+TEST(FailureMatrix, SerialNumber) {
+    expect_rows({
+        {.failure = "the station's entropy source fails while a serial is made up",
+         .id = "no_entropy_for_a_serial",
+         .args = {"1"},
+         .entropy = "none",
+         .out = first_stages_passed() + bank_line(0) + bank_line(1) + bank_line(2) + bank_line(3) +
+                bank_line(8) + bank_line(9) + bank_line(10) + bank_line(11) +
+                "ERROR: no random source for a serial number\n",
+         .error_at = "host_mass_production/serial_number.cpp",
+         .records = failed_run_records(2, "No random source for a serial number\n")},
     });
 }
 

@@ -139,7 +139,8 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
                   {"PRODTOOL_STATION_LOG", (dir / "station.jsonl").string()},
                   {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
                   {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)},
-                  {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)}};
+                  {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)},
+                  {"PRODTOOL_SIM_ENTROPY", options.entropy}};
 
     RunResult result;
     result.exit_code = run_process(launch);
