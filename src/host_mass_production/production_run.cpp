@@ -11,6 +11,7 @@
 #include "host_mass_production/work_block.h"
 #include "images/identity.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/disk.h"
 
 namespace {
@@ -25,6 +26,7 @@ uint32_t read_count_from_operator(const char* question) {
     if (std::scanf("%u", &count) != 1) {
         count = 0;
     }
+    platform::console_end_answer_line();
     return count;
 }
 
