@@ -14,6 +14,7 @@
 #include "run_state/work_block.h"
 #include "images/identity.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/disk.h"
 
 namespace {
@@ -33,6 +34,7 @@ uint32_t read_count_from_operator(const char* question, const char* what) {
         station_log_write(STATUS_FAIL, 0, 1, "Invalid %s (0 to %u)", what, FLASH_TEST_COUNT_MAX);
         FATAL_ERROR();
     }
+    platform::console_end_answer_line();
     return count;
 }
 

@@ -10,7 +10,8 @@ enum class SerialOrigin { command_line, stamp, made_up };
 extern SerialOrigin serial_origin;
 
 // Keeps a serial number given on the command line; otherwise takes the one
-// stored in the drive's stamp, or makes one up.
+// stored in the drive's stamp, or makes one up from the station's entropy
+// source (the run ends when that gives nothing).
 void settle_serial_number();
 
 // "<drive number>-<serial number>", cut to 29 characters.

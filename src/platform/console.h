@@ -26,6 +26,12 @@ void console_set_title(const char* title);
 inline constexpr int CONSOLE_END_OF_INPUT = -1;
 int console_read_key();
 
+// After a number read from standard input: on scripted input (a pipe or a
+// file) drops the rest of the answer's line, so that its line end does not
+// answer the next key question. A console's keys are read beneath the line
+// of a number's answer, which needs nothing then.
+void console_end_answer_line();
+
 // Drops input typed ahead on a terminal. Scripted input (a pipe or a file)
 // is left alone: its later answers belong to later questions.
 void console_drop_typed_ahead();

@@ -118,6 +118,7 @@ struct Row {
     Station station = Station::drive;
     StoredPage stored = {};
     unsigned failing_allocation = 0;  // the station's memory request that fails
+    std::string entropy = "";         // the station's entropy source ("none": it fails)
     // "{commands}" and "{commands-1}" in `members` stand for the commands a
     // run with these arguments sends to the plain reference drive.
     std::vector<std::string> counted_run = {};
@@ -125,7 +126,7 @@ struct Row {
     // Dump files an earlier run left where this one runs.
     std::map<std::string, std::vector<uint8_t>> earlier_dumps = {};
     bool read_only_directory = false;  // the run's directory cannot be written, by root neither
-    uint32_t journals = 0;  // copies of the stored drive's rework journal at the station
+    uint32_t journals = 0;             // copies of the stored drive's rework journal at the station
 
     int exit_code = 1;
     std::string out = "";            // the whole stdout but the "error at" line
@@ -253,7 +254,8 @@ void expect_row(const Row& row) {
                                            {.input = row.input,
                                             .failing_allocation = row.failing_allocation,
                                             .earlier_files = row.earlier_dumps,
-                                            .read_only_directory = row.read_only_directory});
+                                            .read_only_directory = row.read_only_directory,
+                                            .entropy = row.entropy});
 
     EXPECT_EQ(result.exit_code, row.exit_code);
     std::string expected =
@@ -666,6 +668,20 @@ TEST(FailureMatrix, StampReader) {
                 "serial number = " + MADE_UP_SERIAL + "\n" + reworked_bank_2(false) +
                 "\nfirmware installation complete\n" + JUMPER_MESSAGE,
          .records = complete_run_records()},
+    });
+}
+
+TEST(FailureMatrix, SerialNumber) {
+    expect_rows({
+        {.failure = "the station's entropy source fails while a serial is made up",
+         .id = "no_entropy_for_a_serial",
+         .args = {"1"},
+         .entropy = "none",
+         .out = first_stages_passed() + bank_line(0) + bank_line(1) + bank_line(2) + bank_line(3) +
+                bank_line(8) + bank_line(9) + bank_line(10) + bank_line(11) +
+                "ERROR: no random source for a serial number\n",
+         .error_at = "host_mass_production/serial_number.cpp",
+         .records = failed_run_records(2, "No random source for a serial number\n")},
     });
 }
 

@@ -9,10 +9,13 @@
 
 #include "codec/random.h"
 #include "host_main/factory_commands.h"
+#include "host_main/station_log.h"
 #include "host_mass_production/serial_number.h"
 #include "images/identity.h"
 #include "little_endian.h"
 #include "support/bad_block_fixture.h"
+#include "support/captured_exit.h"
+#include "support/doubles/fixed_entropy.h"
 
 namespace {
 
@@ -139,10 +142,11 @@ class DriveSerial : public StampReader {
   protected:
     void SetUp() override {
         StampReader::SetUp();
-        random_init(1262300399);
+        fixed_entropy_set({0x5A, 0x17});
     }
     void TearDown() override {
         serial_number[0] = '\0';
+        fixed_entropy_set({0});
         StampReader::TearDown();
     }
     std::string settled() {
@@ -183,6 +187,56 @@ TEST_F(DriveSerial, StoredSerialIsKeptUnlessItIsADrivePath) {
             EXPECT_TRUE(is_made_up(serial)) << c.stored << " gave " << serial;
         }
     }
+}
+
+// A blank drive's stamp page holds no serial: the run makes one up.
+TEST_F(DriveSerial, MadeUpCharacterIsALetterOrDigitChosenByTheStationsEntropy) {
+    const struct {
+        std::vector<uint8_t> bytes;  // one character's, repeated for the whole serial
+        char expected;
+    } cases[] = {
+        {{0x00, 0}, 'A'},      {{0x00, 25}, 'Z'},
+        {{0x00, 26}, 'A'},     {{0x00, 233}, 'Z'},  // the last byte that divides evenly among 26 letters
+        {{0x00, 234, 7}, 'H'}, {{0x00, 255, 250, 1}, 'B'},
+        {{0xFE, 3}, 'D'},  // any even byte chooses a letter
+        {{0x01, 0}, '0'},      {{0x01, 9}, '9'},
+        {{0x01, 17}, '7'},     {{0x01, 249}, '9'},     // the last byte that divides evenly among 10 digits
+        {{0x01, 250, 4}, '4'}, {{0xFF, 255, 6}, '6'},  // any odd byte chooses a digit
+    };
+    for (const auto& c : cases) {
+        fixed_entropy_set(c.bytes);
+        serial_number[0] = '\0';
+        EXPECT_EQ(settled(), std::string(20, c.expected)) << testing::PrintToString(c.bytes);
+    }
+}
+
+TEST_F(DriveSerial, MadeUpSerialTakesItsCharactersInTheOrderOfTheBytes) {
+    fixed_entropy_set({0x02, 12, 0x03, 1, 0x04, 234, 20, 0x05, 255, 8});
+    EXPECT_EQ(settled(), "M1U8M1U8M1U8M1U8M1U8");
+}
+
+// The run's generator restarts from the calendar second with every command:
+// two drives started in the same second must still get serials of their own.
+TEST_F(DriveSerial, MadeUpSerialDoesNotFollowTheRunsGenerator) {
+    random_init(1262300399);
+    fixed_entropy_set({0x00, 3});
+    const std::string first = settled();
+    random_init(1262300399);
+    serial_number[0] = '\0';
+    fixed_entropy_set({0x01, 3});
+    EXPECT_EQ(first, "DDDDDDDDDDDDDDDDDDDD");
+    EXPECT_EQ(settled(), "33333333333333333333");
+}
+
+TEST_F(DriveSerial, NoSerialIsMadeUpWhenTheEntropySourceFails) {
+    fixed_entropy_fail();
+    std::string printed;
+    EXPECT_EXIT_CAPTURED(settle_serial_number(), 1, printed);
+    // The stamp was looked for on every bank first.
+    EXPECT_NE(printed.find("bank 11=D2\t\nERROR: no random source for a serial number\n"
+                           "error at src/host_mass_production/serial_number.cpp "),
+              std::string::npos)
+        << printed;
 }
 
 TEST_F(DriveSerial, SerialGivenForTheRunAsksNothingOfTheDrive) {

@@ -155,6 +155,15 @@ int console_read_key() {
     return got == 1 ? key : CONSOLE_END_OF_INPUT;
 }
 
+void console_end_answer_line() {
+    if (!::isatty(STDIN_FILENO)) {
+        int rest = 0;
+        do {
+            rest = std::getchar();
+        } while (rest != '\n' && rest != EOF);
+    }
+}
+
 void console_drop_typed_ahead() {
     if (::isatty(STDIN_FILENO)) {
         ::tcflush(STDIN_FILENO, TCIFLUSH);

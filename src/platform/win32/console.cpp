@@ -147,6 +147,15 @@ int console_read_key() {
     return CONSOLE_END_OF_INPUT;
 }
 
+void console_end_answer_line() {
+    if (console_input() == nullptr) {
+        int rest = 0;
+        do {
+            rest = std::getchar();
+        } while (rest != '\n' && rest != EOF);
+    }
+}
+
 void console_drop_typed_ahead() {
     if (const HANDLE input = console_input()) {
         ::FlushConsoleInputBuffer(input);

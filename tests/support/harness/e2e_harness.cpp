@@ -160,7 +160,8 @@ RunResult run(const Station& station, const std::vector<std::string>& args, cons
                   {"PRODTOOL_DEBUG_LOG", (dir / "debug.log").string()},
                   {"PRODTOOL_REWORK_JOURNAL_DIR", (dir / "rework-journal").string()},
                   {"PRODTOOL_SIM_TIME", std::to_string(options.calendar_start)},
-                  {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)}};
+                  {"PRODTOOL_SIM_FAIL_ALLOCATION", std::to_string(options.failing_allocation)},
+                  {"PRODTOOL_SIM_ENTROPY", options.entropy}};
     if (options.command_log) {
         launch.env.emplace_back("PRODTOOL_SIM_COMMAND_LOG", (dir / "commands.bin").string());
     }

@@ -62,7 +62,7 @@ bool create_drive(const Station& station, std::string_view scenario, std::string
                   unsigned drive_number = 1);
 
 struct RunOptions {
-    std::string input;  // standard input; it ends after this text
+    std::string input = "";  // standard input; it ends after this text
     std::string program = "prodtool-sim";
     int64_t calendar_start = 1700000000;  // the virtual clock's start ($PRODTOOL_SIM_TIME)
     // The station's memory request that fails ($PRODTOOL_SIM_FAIL_ALLOCATION); 0: none.
@@ -80,6 +80,9 @@ struct RunOptions {
     std::vector<TerminalAnswer> answers = {};
     // Keep every command sector the drive is sent ($PRODTOOL_SIM_COMMAND_LOG).
     bool command_log = false;
+    // The station's entropy source ($PRODTOOL_SIM_ENTROPY): a seed makes the
+    // serial a run makes up repeatable, "none" fails it; empty: the host's.
+    std::string entropy = "";
 };
 
 // Runs the program in the station's directory with the arguments.

@@ -24,6 +24,8 @@ namespace fs = std::filesystem;
 
 constexpr int WINE_RUN_SECONDS = 300;
 constexpr int TIMED_OUT = 124;  // timeout's exit code
+// Both sides make up the same serial for a new drive from one entropy seed.
+constexpr char SHARED_ENTROPY[] = "1700000000";
 
 std::string variable(const char* name) {
     const char* value = std::getenv(name);
@@ -112,6 +114,7 @@ class WineRuns : public testing::Test {
         e2e::RunOptions options;
         options.input = input;
         options.program = "launch-wine";
+        options.entropy = SHARED_ENTROPY;
         e2e::RunResult result = e2e::run(station, args, options);
         EXPECT_NE(result.exit_code, TIMED_OUT)
             << "the Wine run did not end within " << WINE_RUN_SECONDS << " s";
@@ -218,6 +221,7 @@ TEST_F(WineRuns, WindowsProgramRunsAsItsLinuxTwin) {
 
         e2e::RunOptions linux_options;
         linux_options.input = s.input;
+        linux_options.entropy = SHARED_ENTROPY;
         const e2e::RunResult linux_result = e2e::run(on_linux, s.args, linux_options);
         const e2e::RunResult windows_result = run_windows(on_windows, s.args, s.input);
         expect_same_run(linux_result, windows_result, on_windows);
