@@ -269,7 +269,7 @@ TEST_F(BadPairListsDeathTest, ARuntimeEntryOfAnUnknownTypeIsADebugAssertionFailu
             << printed;
         // The record names the check as the console does: source and line.
         const std::string check = printed.substr(std::string("\ndebug assertion failure\n").size());
-        EXPECT_EQ(read_lines(records_path),
+        EXPECT_EQ(read_records(records_path),
                   (std::vector<std::string>{write_record(3, 4,
                                                          "Build bad block list\\nDebug assertion failure\\n" +
                                                              check.substr(0, check.size() - 1) + "\\n"),

@@ -177,7 +177,7 @@ TEST_F(CommandChannelDeathTest, RefusalsAndFailuresEndWithTheirLinesBeforeOrAfte
         const std::vector<std::string> fail_record = {
             write_record(STAGE_SATA_TEST, STATUS_FAIL, std::string("Enable factory mode\\n") + c.record),
             FINALIZE_RECORD};
-        EXPECT_EQ(read_lines(records), fail_record) << c.what;
+        EXPECT_EQ(read_records(records), fail_record) << c.what;
     }
     station_log_finish();
 }

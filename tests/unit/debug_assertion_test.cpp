@@ -23,7 +23,7 @@ TEST_F(DebugAssertionDeathTest, AFailedCheckShowsItsNumberIsTheFailRecordWaitsFo
     std::string printed;
     EXPECT_EXIT_CAPTURED((close_console_input(), DEBUG_ASSERT_AS_LINE(1 + 1 == 3, 798)), 1, printed);
     EXPECT_EQ(printed, "\ndebug assertion failure\ntests/unit/debug_assertion_test.cpp : 798\n");
-    EXPECT_EQ(read_lines(records_path),
+    EXPECT_EQ(read_records(records_path),
               (std::vector<std::string>{write_record(3, 4,
                                                      "Build bad block list\\nDebug assertion failure\\n"
                                                      "tests/unit/debug_assertion_test.cpp : 798\\n"),

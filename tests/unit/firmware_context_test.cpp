@@ -200,7 +200,7 @@ TEST_F(FirmwareContextDeathTest, ImpossibleStatesAreDebugAssertionsWithTheirKnow
         std::string printed;
         EXPECT_EXIT_CAPTURED((close_console_input(), c.arrange()), 1, printed);
         EXPECT_EQ(printed, std::string("\ndebug assertion failure\n") + c.reported + "\n") << c.what;
-        const std::vector<std::string> records = read_lines(records_path);
+        const std::vector<std::string> records = read_records(records_path);
         ASSERT_EQ(records.size(), 2u) << c.what;
         EXPECT_TRUE(records[0].ends_with(std::string("Debug assertion failure\\n") + c.reported + "\\n\"]}"))
             << records[0];

@@ -148,7 +148,7 @@ TEST_F(InitialScanDeathTest, MalformedResultsEndTheRunEachFromItsOwnCheck) {
         {"no such block", scan_result({scan_entry(LOW, 1, 8192)})},
     };
     const std::regex expected(
-        "ERROR: scan result has error\nerror at src/host_actions/initial_scan\\.cpp ([0-9]+)\n");
+        "ERROR: scan result has error\nerror at src/host_mass_production/initial_scan\\.cpp ([0-9]+)\n");
     std::set<std::string> report_lines;
     for (const auto& c : cases) {
         drive.scan_result = c.result;
@@ -191,7 +191,7 @@ TEST_F(InitialScanDeathTest, EveryBankWithTooManyBadBlocksIsNamedBeforeTheRunEnd
         "ERROR: too many bad blocks in bank 8=A2\t\n" + bank_lines(3, "0.04", 0, "0.00", "9=B2");
     EXPECT_EQ(printed.substr(0, lines.size()), lines);
     EXPECT_TRUE(std::regex_match(printed.substr(lines.size()),
-                                 std::regex("error at src/host_actions/initial_scan\\.cpp [0-9]+\n")))
+                                 std::regex("error at src/host_mass_production/initial_scan\\.cpp [0-9]+\n")))
         << printed;
     EXPECT_EQ(fail_records(),
               (std::vector<std::string>{
