@@ -21,9 +21,10 @@ void tell_started(const Port& port) {
 
 void tell_events(Port* port) {
     const DriveRun& run = port->run;
-    if (run.records.stage != port->told_stage && run.records.stage != NO_STAGE) {
-        port->told_stage = run.records.stage;
-        tell(port->drive, stage_name(run.records.stage));
+    // Every stage in turn, even one that began and ended between two looks.
+    const std::vector<int>& stages = run.records.stages_started;
+    for (; port->told_stages < stages.size(); ++port->told_stages) {
+        tell(port->drive, stage_name(stages[port->told_stages]));
     }
     if (run.console.serial && !port->told_serial) {
         port->told_serial = true;

@@ -73,7 +73,7 @@ bool start_run(Port* port, const StationSettings& settings) {
     port->output_ended = false;
     port->counted = false;
     port->typed.clear();
-    port->told_stage = NO_STAGE;
+    port->told_stages = 0;
     port->told_serial = false;
 
     std::error_code error;

@@ -29,7 +29,7 @@ struct Port {
     bool counted = false;  // the ended run is in the session's count
     std::string typed;     // the digits of a count being answered
     // What the plain output has told so far.
-    int told_stage = NO_STAGE;
+    size_t told_stages = 0;  // of the run's stage starts
     bool told_serial = false;
 };
 

@@ -38,6 +38,7 @@ void take_record(RecordFacts* facts, const WriteRecord& record) {
         facts->built_in_revision = record.text;
     } else if (record.status == START_STATUS && record.stage >= 0 && record.stage <= LAST_PRODUCTION_STAGE) {
         facts->stage = record.stage;
+        facts->stages_started.push_back(record.stage);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace station {
 
@@ -14,6 +15,7 @@ inline constexpr int TOOL_START_STAGE = 10;
 
 struct RecordFacts {
     int stage = NO_STAGE;                          // the last production stage started, 0 to 3
+    std::vector<int> stages_started;               // every production stage start, in order
     std::optional<std::string> built_in_revision;  // the tool start record's text
     std::optional<std::string> fail_record;
     int fail_stage = NO_STAGE;
