@@ -15,13 +15,17 @@
 // transfers (of a rework: of the window) and a seeded sample of the rest, or
 // replays one N. $FAULT_SWEEP_SEED: the sample's seed; $FAULT_SWEEP_ALL: the
 // whole sweep; $FAULT_SWEEP_TRANSFER (with $FAULT_SWEEP_LASTING 0 or 1): that
-// one run.
+// one run. The whole rework sweep runs for hours: $FAULT_SWEEP_KIND (1 or 2)
+// takes one rework kind alone and $FAULT_SWEEP_FROM resumes its window at
+// that N.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include "e2e_harness.h"
@@ -297,7 +301,8 @@ void sweep_rework_kind(const ReworkStation& rework, const ReworkKind& kind, uint
         }
     }
     uint64_t window_end = transfers;
-    for (uint64_t n = whole ? start : 0; whole && n < window_end; ++n) {
+    const uint64_t resumed_at = std::max(start, environment_number("FAULT_SWEEP_FROM", 0));
+    for (uint64_t n = whole ? resumed_at : 0; whole && n < window_end; ++n) {
         for (const bool lasting : {false, true}) {
             bool past_window = false;
             const std::string verdict = judge_rework(rework, kind, {n, lasting}, &past_window);
@@ -354,8 +359,11 @@ TEST(FaultSweep, EveryFailedTransferOfAReworkLosesNothing) {
     rework.aged_file = rework.station.dir + "/aged_drive";
     fs::copy_file(e2e::drive_file(rework.station), rework.aged_file);
     const uint64_t seed = environment_number("FAULT_SWEEP_SEED", 1);
-    for (const ReworkKind& kind : REWORK_KINDS) {
-        sweep_rework_kind(rework, kind, seed);
+    const uint64_t only_kind = environment_number("FAULT_SWEEP_KIND", 0);
+    for (size_t k = 0; k < std::size(REWORK_KINDS); ++k) {
+        if (only_kind == 0 || only_kind == k + 1) {
+            sweep_rework_kind(rework, REWORK_KINDS[k], seed);
+        }
     }
 }
 
