@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "console_facts.h"
+#include "run_record.h"
 #include "station_records.h"
 
 namespace station {
 
-enum class RunResult { produced, failed, timing_test_done, cut_short };
+using station_report::Outcome;
 
 struct DriveRun {
     unsigned drive = 0;
@@ -29,10 +30,7 @@ struct DriveRun {
 
 // How an ended run came out. An exit code 1 without an "ERROR: " line or a
 // fail record is a run ended from outside, as by a Ctrl-C.
-RunResult run_result(const DriveRun& run);
-
-// "produced", "failed", "timing test done", "cut short".
-const char* result_text(RunResult result);
+Outcome run_result(const DriveRun& run);
 
 // The stage a failed run failed in, by its name; empty when it is not known
 // or the run did not fail.

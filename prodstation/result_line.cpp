@@ -48,9 +48,9 @@ std::string utc_text(std::chrono::system_clock::time_point time) {
 }
 
 std::string result_line(const DriveRun& run) {
-    const RunResult result = run_result(run);
+    const Outcome result = run_result(run);
     const std::string stage = failed_stage(run);
-    const bool failed = result == RunResult::failed;
+    const bool failed = result == Outcome::failed;
     const Json line = {
         {"drive", run.drive},
         {"serial", text_or_null(run.console.serial)},
@@ -62,7 +62,7 @@ std::string result_line(const DriveRun& run) {
         {"end", utc_text(run.end)},
         {"seconds", seconds(run)},
         {"exit_code", run.exit_code},
-        {"result", result_text(result)},
+        {"result", outcome_name(result)},
         {"stage", stage.empty() ? Json(nullptr) : Json(stage)},
         {"errors", run.console.errors},
         {"fail_record", failed ? text_or_null(run.records.fail_record) : Json(nullptr)},

@@ -17,14 +17,14 @@ std::string elapsed_text(std::chrono::steady_clock::duration elapsed) {
 }
 
 std::string run_summary(const DriveRun& run) {
-    const RunResult result = run_result(run);
-    std::string text = result_text(result);
+    const Outcome result = run_result(run);
+    std::string text = outcome_name(result);
     const std::string stage = failed_stage(run);
     if (!stage.empty()) {
         text += " in " + stage;
     }
     text += " after " + elapsed_text(run.ended - run.started);
-    if (result == RunResult::failed && !run.console.errors.empty()) {
+    if (result == Outcome::failed && !run.console.errors.empty()) {
         text += ": " + run.console.errors.front();
     }
     return text;

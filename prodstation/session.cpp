@@ -100,8 +100,8 @@ void start_every_port(Session* session) {
 
 int exit_code(const Session& session) {
     const bool all_done = std::all_of(session.ports.begin(), session.ports.end(), [](const Port& port) {
-        const RunResult result = run_result(port.run);
-        return result == RunResult::produced || result == RunResult::timing_test_done;
+        const Outcome result = run_result(port.run);
+        return result == Outcome::produced || result == Outcome::timing_test_done;
     });
     return all_done ? 0 : 1;
 }

@@ -5,25 +5,11 @@
 namespace station {
 
 void count_run(Tally* tally, const DriveRun& run) {
-    switch (run_result(run)) {
-        case RunResult::produced:
-            ++tally->produced;
-            break;
-        case RunResult::failed:
-            ++tally->failed;
-            break;
-        case RunResult::timing_test_done:
-            ++tally->timing_tests;
-            break;
-        case RunResult::cut_short:
-            ++tally->cut_short;
-            break;
-    }
+    tally->add(run_result(run));
 }
 
 std::string tally_text(const Tally& tally, std::chrono::steady_clock::duration session) {
-    const unsigned through = tally.produced + tally.failed;
-    const double yield = through == 0 ? 0 : 100.0 * tally.produced / through;
+    const double yield = 100.0 * tally.yield().value_or(0);
     const double hours = std::chrono::duration<double>(session).count() / 3600;
     const double per_hour = hours <= 0 ? 0 : tally.produced / hours;
     char text[160];

@@ -4,18 +4,13 @@
 
 #include <chrono>
 #include <string>
-#include <vector>
 
-#include "port.h"
+#include "drive_run.h"
+#include "yield.h"
 
 namespace station {
 
-struct Tally {
-    unsigned produced = 0;
-    unsigned failed = 0;
-    unsigned timing_tests = 0;
-    unsigned cut_short = 0;
-};
+using station_report::Tally;
 
 // Every run of the session, counted as it ended.
 void count_run(Tally* tally, const DriveRun& run);
