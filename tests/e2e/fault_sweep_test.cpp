@@ -256,16 +256,25 @@ bool failed_in_download(const e2e::RunResult& run) {
     return run.exit_code == 0;
 }
 
+// How an interrupted run ended: whether it got past the flash test, and
+// whether it tried another transfer after the failed one.
+struct Interruption {
+    bool past_window = false;
+    bool went_on = true;
+};
+
 // Empty when the interrupted run and the run after it ended as they may.
-// `past_window` tells whether the interrupted run got past the flash test.
 std::string judge_rework(const ReworkStation& rework, const ReworkKind& kind, const SweepRun& sweep,
-                         bool* past_window) {
+                         Interruption* interruption) {
     const sim::Fault transfer_fails = {.kind = sim::FaultKind::link_transfer_fail,
                                        .times = sweep.lasting ? 0u : 1u,
                                        .value = static_cast<uint32_t>(sweep.transfer)};
     restore_aged_drive(rework, &transfer_fails);
     const e2e::RunResult interrupted = run_on_terminal(rework.station, kind.args);
-    *past_window = failed_in_download(interrupted);
+    interruption->past_window = failed_in_download(interrupted);
+    // The failed transfer is not counted: a run that counted fewer than N
+    // tried none after it, since a retry would have gone through.
+    interruption->went_on = !interrupted.drive || interrupted.drive->last_run.transfers >= sweep.transfer;
     std::string verdict = judge(interrupted);
     if (!verdict.empty()) {
         return "interrupted run: " + verdict + "\n" + interrupted.out;
@@ -277,6 +286,22 @@ std::string judge_rework(const ReworkStation& rework, const ReworkKind& kind, co
         verdict = e2e_rework::what_was_lost(*again.drive, rework.aged);
     }
     return verdict.empty() ? "" : "run after it: " + verdict + "\n" + again.out;
+}
+
+// The N-th transfer of the window failing once, then lasting. When the run
+// with the single failure tried no transfer after it, a lasting failure
+// cannot change the run, and the lasting run is left out. Returns how the
+// lasting failure's run (or the same one) ended.
+Interruption sweep_rework_transfer(const ReworkStation& rework, const ReworkKind& kind, uint64_t n) {
+    Interruption interruption;
+    for (const bool lasting : {false, true}) {
+        const std::string verdict = judge_rework(rework, kind, {n, lasting}, &interruption);
+        EXPECT_EQ(verdict, "") << kind.name << ", transfer " << n << (lasting ? ", lasting" : ", once");
+        if (!interruption.went_on) {
+            break;
+        }
+    }
+    return interruption;
 }
 
 // The N's of one rework kind: every one from the window's start until the
@@ -303,16 +328,13 @@ void sweep_rework_kind(const ReworkStation& rework, const ReworkKind& kind, uint
     uint64_t window_end = transfers;
     const uint64_t resumed_at = std::max(start, environment_number("FAULT_SWEEP_FROM", 0));
     for (uint64_t n = whole ? resumed_at : 0; whole && n < window_end; ++n) {
-        for (const bool lasting : {false, true}) {
-            bool past_window = false;
-            const std::string verdict = judge_rework(rework, kind, {n, lasting}, &past_window);
-            EXPECT_EQ(verdict, "") << kind.name << ", transfer " << n << (lasting ? ", lasting" : ", once");
-            if (lasting && past_window) {
-                window_end = n;
-            }
+        const Interruption interruption = sweep_rework_transfer(rework, kind, n);
+        if (interruption.past_window) {
+            window_end = n;
         }
-        std::fprintf(stderr, "fault sweep: %s, transfer %llu\n", kind.name,
-                     static_cast<unsigned long long>(n));
+        std::fprintf(stderr, "fault sweep: %s, transfer %llu%s\n", kind.name,
+                     static_cast<unsigned long long>(n),
+                     interruption.went_on ? "" : " (the lasting failure's run is the same)");
     }
     if (whole) {
         std::fprintf(stderr, "fault sweep: %s, window %llu to %llu of %llu transfers\n", kind.name,
@@ -334,8 +356,8 @@ void sweep_rework_kind(const ReworkStation& rework, const ReworkKind& kind, uint
             std::fprintf(stderr, "fault sweep: seed %llu, %s, transfer %llu%s\n",
                          static_cast<unsigned long long>(seed), kind.name, static_cast<unsigned long long>(n),
                          lasting ? ", lasting" : ", once");
-            bool past_window = false;
-            const std::string verdict = judge_rework(rework, kind, {n, lasting}, &past_window);
+            Interruption interruption;
+            const std::string verdict = judge_rework(rework, kind, {n, lasting}, &interruption);
             EXPECT_EQ(verdict, "") << kind.name << ", transfer " << n << (lasting ? ", lasting" : ", once");
         }
     }
