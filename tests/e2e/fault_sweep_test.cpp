@@ -368,10 +368,14 @@ TEST(FaultSweep, EveryFailedTransferOfAReworkLosesNothing) {
         GTEST_SKIP() << "no script(1) to give the runs a terminal";
     }
     const uint32_t build = e2e::built_builds().front();
-    // The whole sweep has a station of its own, apart from the sample's.
+    // The whole sweep has a station of its own, apart from the sample's, and
+    // one per kind when the kinds are swept apart (and may run at once).
     const bool whole = environment_number("FAULT_SWEEP_ALL", 0) != 0;
-    ReworkStation rework = {
-        e2e::make_station(build, whole ? "fault_sweep_rework_all" : "fault_sweep_rework"), "", {}};
+    const uint64_t only_kind = environment_number("FAULT_SWEEP_KIND", 0);
+    const std::string station_name = !whole      ? "fault_sweep_rework"
+                                     : only_kind ? "fault_sweep_rework_all_kind" + std::to_string(only_kind)
+                                                 : "fault_sweep_rework_all";
+    ReworkStation rework = {e2e::make_station(build, station_name), "", {}};
     write_terminal_runner(rework.station);
     std::string error;
     ASSERT_TRUE(e2e_rework::produce_and_age(rework.station,
@@ -381,7 +385,6 @@ TEST(FaultSweep, EveryFailedTransferOfAReworkLosesNothing) {
     rework.aged_file = rework.station.dir + "/aged_drive";
     fs::copy_file(e2e::drive_file(rework.station), rework.aged_file);
     const uint64_t seed = environment_number("FAULT_SWEEP_SEED", 1);
-    const uint64_t only_kind = environment_number("FAULT_SWEEP_KIND", 0);
     for (size_t k = 0; k < std::size(REWORK_KINDS); ++k) {
         if (only_kind == 0 || only_kind == k + 1) {
             sweep_rework_kind(rework, REWORK_KINDS[k], seed);
