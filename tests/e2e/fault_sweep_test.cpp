@@ -329,6 +329,11 @@ void sweep_rework_kind(const ReworkStation& rework, const ReworkKind& kind, uint
     const uint64_t resumed_at = std::max(start, environment_number("FAULT_SWEEP_FROM", 0));
     for (uint64_t n = whole ? resumed_at : 0; whole && n < window_end; ++n) {
         const Interruption interruption = sweep_rework_transfer(rework, kind, n);
+        if (interruption.past_window && n == resumed_at && resumed_at > start) {
+            std::fprintf(stderr, "fault sweep: %s, transfer %llu is past the window already\n", kind.name,
+                         static_cast<unsigned long long>(n));
+            return;
+        }
         if (interruption.past_window) {
             window_end = n;
         }
@@ -369,12 +374,15 @@ TEST(FaultSweep, EveryFailedTransferOfAReworkLosesNothing) {
     }
     const uint32_t build = e2e::built_builds().front();
     // The whole sweep has a station of its own, apart from the sample's, and
-    // one per kind when the kinds are swept apart (and may run at once).
+    // one per kind and start when it is swept in pieces (that may run at once).
     const bool whole = environment_number("FAULT_SWEEP_ALL", 0) != 0;
     const uint64_t only_kind = environment_number("FAULT_SWEEP_KIND", 0);
-    const std::string station_name = !whole      ? "fault_sweep_rework"
-                                     : only_kind ? "fault_sweep_rework_all_kind" + std::to_string(only_kind)
-                                                 : "fault_sweep_rework_all";
+    const uint64_t from = environment_number("FAULT_SWEEP_FROM", 0);
+    const std::string station_name =
+        !whole
+            ? "fault_sweep_rework"
+            : "fault_sweep_rework_all" + (only_kind ? "_kind" + std::to_string(only_kind) : std::string()) +
+                  (from ? "_from" + std::to_string(from) : std::string());
     ReworkStation rework = {e2e::make_station(build, station_name), "", {}};
     write_terminal_runner(rework.station);
     std::string error;
