@@ -24,7 +24,7 @@ std::string failed_stage(const DriveRun& run) {
     if (run_result(run) != Outcome::failed) {
         return "";
     }
-    return stage_name(run.records.fail_record ? run.records.fail_stage : run.records.stage);
+    return stage_name(run.records.fail_record ? run.records.fail_stage : last_stage(run.records));
 }
 
 }  // namespace station

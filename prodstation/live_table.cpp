@@ -39,7 +39,7 @@ std::string row(const Port& port, bool focused, bool repeat) {
     char drive[16];
     std::snprintf(drive, sizeof drive, "%c%4u  ", focused ? '>' : ' ', port.drive);
     return drive + cell(run.console.serial.value_or(""), SERIAL_WIDTH) + "  " +
-           cell(stage_name(run.records.stage), STAGE_WIDTH) + "  " +
+           cell(stage_name(last_stage(run.records)), STAGE_WIDTH) + "  " +
            cell(run.running ? run.console.last_line : "", PROGRESS_WIDTH) + "  " +
            cell(elapsed_text(elapsed), TIME_WIDTH) + row_state(port, repeat);
 }

@@ -37,12 +37,15 @@ void take_record(RecordFacts* facts, const WriteRecord& record) {
     } else if (record.status == START_STATUS && record.stage == TOOL_START_STAGE) {
         facts->built_in_revision = record.text;
     } else if (record.status == START_STATUS && record.stage >= 0 && record.stage <= LAST_PRODUCTION_STAGE) {
-        facts->stage = record.stage;
         facts->stages_started.push_back(record.stage);
     }
 }
 
 }  // namespace
+
+int last_stage(const RecordFacts& facts) {
+    return facts.stages_started.empty() ? NO_STAGE : facts.stages_started.back();
+}
 
 RecordFacts read_station_records(std::string_view text) {
     RecordFacts facts;

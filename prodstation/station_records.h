@@ -14,12 +14,14 @@ inline constexpr int NO_STAGE = -1;
 inline constexpr int TOOL_START_STAGE = 10;
 
 struct RecordFacts {
-    int stage = NO_STAGE;                          // the last production stage started, 0 to 3
-    std::vector<int> stages_started;               // every production stage start, in order
+    std::vector<int> stages_started;               // every production stage start (0 to 3), in order
     std::optional<std::string> built_in_revision;  // the tool start record's text
     std::optional<std::string> fail_record;
     int fail_stage = NO_STAGE;
 };
+
+// The last production stage started; NO_STAGE before the first.
+int last_stage(const RecordFacts& facts);
 
 // The facts of a whole record file's text. Lines that are no record are
 // passed over.

@@ -81,11 +81,11 @@ TEST(StationRecords, StagesFailRecordAndRevisionFromAnyRecordShape) {
         "{\"call\":\"finalize\",\"args\":[]}\n"
         "{\"call\":\"write\",\"args\":[2,0,0,\"half a li");
     EXPECT_EQ(facts.built_in_revision, "1916");
-    EXPECT_EQ(facts.stage, 1);
+    EXPECT_EQ(station::last_stage(facts), 1);
     EXPECT_EQ(facts.stages_started, (std::vector<int>{0, 1}));
     EXPECT_EQ(facts.fail_stage, 1);
     EXPECT_EQ(facts.fail_record, "Bank configuration error\n");
-    EXPECT_EQ(station::stage_name(facts.stage), "module test");
+    EXPECT_EQ(station::stage_name(station::last_stage(facts)), "module test");
 }
 
 }  // namespace
